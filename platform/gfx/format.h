@@ -19,6 +19,8 @@ enum Format : uint32_t {
   Format_X1R5G5B5 = 24,
   Format_A1R5G5B5 = 25,
   Format_D16 = 80,
+  Format_Index16 = 101,
+  Format_Index32 = 102,
   Format_DXT1 = FourCC('D', 'X', 'T', '1'),
   Format_DXT3 = FourCC('D', 'X', 'T', '3'),
   Format_DXT5 = FourCC('D', 'X', 'T', '5'),
