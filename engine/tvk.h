@@ -2,6 +2,7 @@
 // service. The order of the virtual operations below is part of the contract with programs.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #define TVK_VERSION 0x180
@@ -285,3 +286,11 @@ class TVK {
 
 // Returns the process-wide engine with one more reference, or null for a wrong version.
 TVK* TVK_Create(int version);
+
+// Registers PNG bytes as a window icon under a name, or under an integer id carried in the
+// pointer (values below 65536); State_Icon names the icon to use. The bytes must stay valid.
+void TVK_RegisterIcon(const char* id, const void* png, size_t size);
+
+// Shows a modal message box (or prints to standard error when no display is available);
+// programs use it to report a failed start.
+void TVK_MessageBox(const char* title, const char* text);

@@ -151,7 +151,15 @@ class TVK_Impl final : public TVK {
   void FocusChange(bool active);
   // The fixed frame interval in milliseconds that State_Fps gives (0 = none).
   uint32_t FixedInterval() const { return fixed_interval_; }
-  bool WindowExists() const { return platform_->HasWindow(); }
+  bool WindowExists() const { return initiated_; }
+
+  // A window icon a program registered with TVK_RegisterIcon.
+  struct Icon {
+    const char* id;
+    const void* png;
+    size_t size;
+  };
+  static const Icon* FindIcon(const char* id);
 
   // ---- states (read by the areas) ----
   bool active = false;
@@ -185,15 +193,19 @@ class TVK_Impl final : public TVK {
   void SetFps(int value);
   void SetWindowed(bool value);
   void SetIcon(const char* icon_name);
+  void SetPath(char* dst, const char* name);
+  void SetLogFile(const char* name);
+  Callback* CallbackSlot(CallbackState state);
   void RefreshPowerStatus();
   void ResetTimer();
   bool WaitForFrame();
   void AdvanceFrameCounter();
   long DefaultProcessing(const os::Message& msg);
-  void HandleCloseRequest();
+  bool ExitAllowed();
   const char* SettingsText(const char* section, const char* key, const char* def);
 
   std::unique_ptr<os::Platform> platform_;
+  bool initiated_ = false;  // System_Initiate made the window; System_Finish clears it
   char error_[kTextSize] = "";
   char settings_text_[kTextSize] = "";
 

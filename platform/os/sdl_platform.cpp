@@ -1,0 +1,376 @@
+// The operating-system layer over SDL2 and Linux: window, messages, clock, cursor, modes.
+#include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <sys/sysinfo.h>
+#include <sys/utsname.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <deque>
+
+#include "platform/image/image.h"
+#include "platform/os/keymap.h"
+#include "platform/os/platform.h"
+
+namespace os {
+namespace {
+
+class SdlPlatform final : public Platform {
+ public:
+  ~SdlPlatform() override {
+    DestroyMainWindow();
+    if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  uint32_t Milliseconds() override {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return uint32_t(uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u);
+  }
+
+  void Sleep(uint32_t ms) override {
+    timespec ts{time_t(ms / 1000), long(ms % 1000) * 1000000L};
+    nanosleep(&ts, nullptr);
+  }
+
+  bool CreateMainWindow(const WindowDesc& desc) override {
+    if (window_ || !StartVideo()) return false;
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (desc.mode == WindowMode::FullScreen) flags |= SDL_WINDOW_FULLSCREEN;
+    if (desc.mode == WindowMode::Child) flags |= SDL_WINDOW_BORDERLESS;
+    int w = desc.rect.right - desc.rect.left, h = desc.rect.bottom - desc.rect.top;
+    window_ = SDL_CreateWindow(desc.title.c_str(), desc.rect.left, desc.rect.top, w, h, flags);
+    if (!window_) return false;
+    if (desc.mode == WindowMode::FullScreen) SetFullScreenMode(w, h);
+    if (desc.mode == WindowMode::Child && desc.parent) EmbedIn(desc.parent);
+    if (desc.icon_png) SetIcon(desc.icon_png, desc.icon_size);
+    SDL_ShowWindow(window_);
+    SDL_StartTextInput();
+    return true;
+  }
+
+  void DestroyMainWindow() override {
+    if (!window_) return;
+    SDL_DestroyWindow(window_);
+    window_ = nullptr;
+  }
+
+  bool HasWindow() const override { return window_ != nullptr; }
+
+  void* NativeWindow() override {
+    SDL_SysWMinfo info;
+    if (!WindowInfo(&info)) return nullptr;
+    return reinterpret_cast<void*>(info.info.x11.window);
+  }
+
+  void SetTitle(const char* title) override {
+    if (window_) SDL_SetWindowTitle(window_, title);
+  }
+
+  void SetIcon(const void* png, size_t size) override {
+    image::Image img;
+    if (!window_ || !image::DecodeImage(png, size, &img)) return;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(img.data.data(), img.width, img.height,
+                                                        32, img.width * 4,
+                                                        SDL_PIXELFORMAT_ARGB8888);
+    if (!s) return;
+    SDL_SetWindowIcon(window_, s);
+    SDL_FreeSurface(s);
+  }
+
+  void SetWindowMode(WindowMode mode, const Rect& rect) override {
+    if (!window_) return;
+    int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    if (mode == WindowMode::FullScreen) {
+      SDL_SetWindowSize(window_, w, h);
+      SetFullScreenMode(w, h);
+      return;
+    }
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowBordered(window_, mode == WindowMode::Windowed ? SDL_TRUE : SDL_FALSE);
+    SDL_SetWindowSize(window_, w, h);
+    SDL_SetWindowPosition(window_, rect.left, rect.top);
+  }
+
+  Rect WindowRect() override {
+    Rect r;
+    if (!window_) return r;
+    int w, h;
+    SDL_GetWindowPosition(window_, &r.left, &r.top);
+    SDL_GetWindowSize(window_, &w, &h);
+    r.right = r.left + w;
+    r.bottom = r.top + h;
+    return r;
+  }
+
+  bool PeekMessage(Message* msg) override {
+    SDL_Event ev;
+    while (pending_.empty() && video_ && SDL_PollEvent(&ev)) Translate(ev);
+    if (pending_.empty()) return false;
+    *msg = pending_.front();
+    pending_.pop_front();
+    return true;
+  }
+
+  void PostQuit() override { Push(MsgType::Quit); }
+
+  void Present(const uint32_t* pixels, int width, int height, int pitch) override {
+    if (!window_) return;
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(
+        const_cast<uint32_t*>(pixels), width, height, 32, pitch, SDL_PIXELFORMAT_RGB888);
+    if (!target || !frame) {
+      SDL_FreeSurface(frame);
+      return;
+    }
+    if (target->w == width && target->h == height) SDL_BlitSurface(frame, nullptr, target, nullptr);
+    else SDL_BlitScaled(frame, nullptr, target, nullptr);
+    SDL_FreeSurface(frame);
+    SDL_UpdateWindowSurface(window_);
+  }
+
+  void ShowCursor(bool show) override {
+    if (show == cursor_shown_) return;
+    cursor_shown_ = show;
+    SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+  }
+
+  void GetCursorPos(int* x, int* y) override {
+    *x = *y = 0;
+    if (!video_) return;
+    SDL_GetGlobalMouseState(x, y);
+    ScreenToClient(x, y);
+  }
+
+  void SetCursorPos(int x, int y) override {
+    if (window_) SDL_WarpMouseInWindow(window_, x, y);
+  }
+
+  void ScreenToClient(int* x, int* y) override {
+    if (!window_) return;
+    int wx, wy;
+    SDL_GetWindowPosition(window_, &wx, &wy);
+    *x -= wx;
+    *y -= wy;
+  }
+
+  void CaptureMouse(bool capture) override {
+    if (window_) SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+  }
+
+  bool CursorOverClient() override {
+    if (!window_ || SDL_GetMouseFocus() != window_) return false;
+    int x, y;
+    GetCursorPos(&x, &y);
+    Rect r = WindowRect();
+    return x >= 0 && y >= 0 && x < r.right - r.left && y < r.bottom - r.top;
+  }
+
+  DisplayMode DesktopMode() override {
+    SDL_DisplayMode m;
+    if (!StartVideo() || SDL_GetDesktopDisplayMode(0, &m) != 0) return {};
+    return ToMode(m);
+  }
+
+  std::vector<DisplayMode> DisplayModes() override {
+    std::vector<DisplayMode> modes;
+    if (!StartVideo()) return modes;
+    int n = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < n; ++i) {
+      SDL_DisplayMode m;
+      if (SDL_GetDisplayMode(0, i, &m) == 0) modes.push_back(ToMode(m));
+    }
+    return modes;
+  }
+
+  int PowerStatus() override {
+    int percent = -1;
+    switch (SDL_GetPowerInfo(nullptr, &percent)) {
+      case SDL_POWERSTATE_ON_BATTERY: return percent < 0 ? 255 : percent;
+      case SDL_POWERSTATE_NO_BATTERY:
+      case SDL_POWERSTATE_CHARGING:
+      case SDL_POWERSTATE_CHARGED: return -1;
+      default: return -2;
+    }
+  }
+
+  bool ShellOpen(const char* target) override { return SDL_OpenURL(target) == 0; }
+
+  void MessageBox(const char* title, const char* text) override {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, window_) != 0)
+      fprintf(stderr, "%s: %s\n", title, text);
+  }
+
+  SystemInfo System() override {
+    SystemInfo info;
+    utsname u;
+    if (uname(&u) == 0) {
+      info.name = u.sysname;
+      sscanf(u.release, "%ld.%ld.%ld", &info.major, &info.minor, &info.build);
+    }
+    struct sysinfo si;
+    if (sysinfo(&si) == 0) {
+      info.memory_total_kb = long(uint64_t(si.totalram) * si.mem_unit / 1024);
+      info.memory_free_kb = long(uint64_t(si.freeram) * si.mem_unit / 1024);
+    }
+    return info;
+  }
+
+ private:
+  bool StartVideo() {
+    if (!video_) {
+      SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+      SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+      video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+    return video_;
+  }
+
+  static DisplayMode ToMode(const SDL_DisplayMode& m) {
+    int bpp = SDL_BITSPERPIXEL(m.format);
+    return {m.w, m.h, bpp > 16 ? 32 : 16, m.refresh_rate};
+  }
+
+  void SetFullScreenMode(int w, int h) {
+    SDL_DisplayMode want{SDL_PIXELFORMAT_RGB888, w, h, 0, nullptr}, got;
+    if (SDL_GetClosestDisplayMode(0, &want, &got)) SDL_SetWindowDisplayMode(window_, &got);
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN);
+  }
+
+  bool WindowInfo(SDL_SysWMinfo* info) {
+    if (!window_) return false;
+    SDL_VERSION(&info->version);
+    return SDL_GetWindowWMInfo(window_, info) && info->subsystem == SDL_SYSWM_X11;
+  }
+
+  // Makes the window a child of a host's native X11 window.
+  void EmbedIn(void* parent) {
+    SDL_SysWMinfo info;
+    if (!WindowInfo(&info)) return;
+    XReparentWindow(info.info.x11.display, info.info.x11.window,
+                    Window(reinterpret_cast<uintptr_t>(parent)), 0, 0);
+    XFlush(info.info.x11.display);
+  }
+
+  Message& Push(MsgType type) {
+    pending_.emplace_back();
+    pending_.back().type = type;
+    return pending_.back();
+  }
+
+  void Translate(const SDL_Event& ev) {
+    switch (ev.type) {
+      case SDL_QUIT: Push(MsgType::SysCommandClose); break;
+      case SDL_WINDOWEVENT: TranslateWindowEvent(ev.window); break;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: TranslateKey(ev.key); break;
+      case SDL_MOUSEMOTION: {
+        Push(MsgType::SetCursor).hit_client = true;
+        Message& m = Push(MsgType::MouseMove);
+        m.x = ev.motion.x;
+        m.y = ev.motion.y;
+        break;
+      }
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: TranslateButton(ev.button); break;
+      case SDL_MOUSEWHEEL: {
+        Message& m = Push(MsgType::Wheel);
+        float notches = ev.wheel.preciseY;
+        if (ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+        m.wheel = int(std::lround(notches * 120.0f));
+        SDL_GetGlobalMouseState(&m.x, &m.y);
+        break;
+      }
+      default: break;
+    }
+  }
+
+  void TranslateWindowEvent(const SDL_WindowEvent& w) {
+    switch (w.event) {
+      case SDL_WINDOWEVENT_CLOSE: Push(MsgType::SysCommandClose); break;
+      case SDL_WINDOWEVENT_FOCUS_GAINED: {
+        Push(MsgType::Activate).active = true;
+        Push(MsgType::SetCursor).hit_client = CursorOverClient();
+        break;
+      }
+      case SDL_WINDOWEVENT_FOCUS_LOST: Push(MsgType::Activate).active = false; break;
+      case SDL_WINDOWEVENT_MINIMIZED: {
+        Message& m = Push(MsgType::Activate);
+        m.minimized = true;
+        break;
+      }
+      case SDL_WINDOWEVENT_SIZE_CHANGED: {
+        Message& m = Push(MsgType::Size);
+        m.width = w.data1;
+        m.height = w.data2;
+        m.restored = !(SDL_GetWindowFlags(window_) &
+                       (SDL_WINDOW_MINIMIZED | SDL_WINDOW_MAXIMIZED));
+        break;
+      }
+      case SDL_WINDOWEVENT_EXPOSED: Push(MsgType::Paint); break;
+      case SDL_WINDOWEVENT_ENTER: Push(MsgType::SetCursor).hit_client = true; break;
+      default: break;
+    }
+  }
+
+  void TranslateKey(const SDL_KeyboardEvent& k) {
+    int vk = VirtualKey(k.keysym.scancode, SDL_GetKeyFromScancode(k.keysym.scancode));
+    if (vk == 0) return;
+    bool down = k.type == SDL_KEYDOWN;
+    bool alt = (k.keysym.mod & KMOD_ALT) || vk == 18;
+    MsgType type = down ? (alt ? MsgType::SysKeyDown : MsgType::KeyDown)
+                        : (alt ? MsgType::SysKeyUp : MsgType::KeyUp);
+    Message& m = Push(type);
+    m.key = vk;
+    m.scan = k.keysym.scancode & 0xFF;
+    m.repeat = down && k.repeat;
+    m.chr = down ? TypedCharacter(k.keysym) : KeyCharacter(k.keysym);
+    m.locks = uint8_t(((k.keysym.mod & KMOD_CAPS) ? Lock_Caps : 0) |
+                      ((k.keysym.mod & KMOD_NUM) ? Lock_Num : 0) |
+                      ((k.keysym.mod & KMOD_SCROLL) ? Lock_Scroll : 0));
+  }
+
+  // The character the key typed: the text event that follows the key press carries what the
+  // keyboard layout produced; keys that type no text fall back to their own character.
+  int TypedCharacter(const SDL_Keysym& key) {
+    SDL_Event text;
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(&text, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1)
+      return DecodeFirstCharacter(text.text.text);
+    return KeyCharacter(key);
+  }
+
+  void TranslateButton(const SDL_MouseButtonEvent& b) {
+    int code = b.button == SDL_BUTTON_LEFT ? 1 : b.button == SDL_BUTTON_RIGHT ? 2
+               : b.button == SDL_BUTTON_MIDDLE ? 4 : 0;
+    if (!code) return;
+    MsgType type = b.type == SDL_MOUSEBUTTONUP ? MsgType::ButtonUp
+                   : b.clicks == 2             ? MsgType::ButtonDoubleClick
+                                               : MsgType::ButtonDown;
+    Message& m = Push(type);
+    m.key = code;
+    m.x = b.x;
+    m.y = b.y;
+  }
+
+  SDL_Window* window_ = nullptr;
+  bool video_ = false;
+  bool cursor_shown_ = true;
+  std::deque<Message> pending_;
+};
+
+}  // namespace
+
+std::unique_ptr<Platform> CreateSdlPlatform() { return std::make_unique<SdlPlatform>(); }
+
+std::string ProgramPath() {
+  char buf[4096];
+  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return "";
+  return std::string(buf, size_t(n));
+}
+
+}  // namespace os
