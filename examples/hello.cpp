@@ -3,7 +3,7 @@
 
 static TVK* tvk = nullptr;
 
-static bool Frame() { return tvk->Key_IsDown(Key_Escape); }
+static bool Frame() { return tvk->Key_WentDown(Key_Escape); }
 
 static bool Render() {
   if (tvk->Gfx_BeginScene()) {

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The example program opens a real window under a virtual display, runs frames, shows its
+# cleared frame, and ends with exit code 0 on an Escape key press, its log complete.
+set -euo pipefail
+bindir=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+rm -f "$bindir/hello.log"
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  set -u
+  "$1/hello" & pid=$!
+  wid=""
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name "^Tarvok example$" 2>/dev/null | head -n 1 || true)
+    [ -n "$wid" ] && break
+    sleep 0.1
+  done
+  [ -n "$wid" ] || { echo "no window"; kill $pid; exit 1; }
+  sleep 1
+  import -window root "$2/shot.png"
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
+  for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  if kill -0 $pid 2>/dev/null; then echo "still running after Escape"; kill $pid; exit 1; fi
+  wait $pid
+' _ "$bindir" "$work"
+
+log=$(cat "$bindir/hello.log")
+for line in "Tarvok Started.." "Application: Tarvok example" "Init done." "The End."; do
+  grep -qF "$line" <<<"$log" || { echo "log lacks: $line"; echo "$log"; exit 1; }
+done
+
+# The window is centred on the 1024x768 screen; its inside is the clear colour 0x203040.
+pixel=$(convert "$work/shot.png" -format '%[pixel:p{200,200}]' info:)
+case "$pixel" in
+  "srgb(32,48,64)") ;;
+  *) echo "pixel at (200,200) is $pixel, expected srgb(32,48,64)"; exit 1 ;;
+esac
+echo "e2e hello: 1 passed, 0 failed"
