@@ -22,7 +22,9 @@ class SdlPlatform final : public Platform {
  public:
   ~SdlPlatform() override {
     DestroyMainWindow();
-    if (video_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!video_) return;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_WasInit(0) == 0) SDL_Quit();  // also ends SDL's desktop-bus connection
   }
 
   uint32_t Milliseconds() override {
