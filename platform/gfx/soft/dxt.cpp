@@ -1,0 +1,78 @@
+#include "platform/gfx/soft/dxt.h"
+
+namespace gfx::soft {
+namespace {
+
+struct Rgb {
+  uint32_t r, g, b;
+};
+
+Rgb Unpack565(uint32_t v) {
+  const uint32_t r = v >> 11, g = (v >> 5) & 63, b = v & 31;
+  return {(r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)};
+}
+
+uint32_t Pack(uint32_t a, Rgb c) { return a << 24 | c.r << 16 | c.g << 8 | c.b; }
+
+// Weighted mix (wa * a + wb * b) / (wa + wb) of two colours.
+Rgb Mix(Rgb a, uint32_t wa, Rgb b, uint32_t wb) {
+  const uint32_t d = wa + wb;
+  return {(a.r * wa + b.r * wb) / d, (a.g * wa + b.g * wb) / d, (a.b * wa + b.b * wb) / d};
+}
+
+// The 8-byte colour part of a block. With four_colors false (DXT1 when the first endpoint
+// is not greater than the second) index 2 is the midpoint and index 3 transparent black.
+uint32_t ColorTexel(const uint8_t* block, int x, int y, bool dxt1, uint32_t alpha) {
+  const uint32_t c0 = block[0] | block[1] << 8, c1 = block[2] | block[3] << 8;
+  const uint32_t index = (block[4 + y] >> (2 * x)) & 3;
+  const Rgb e0 = Unpack565(c0), e1 = Unpack565(c1);
+  const bool four_colors = !dxt1 || c0 > c1;
+  switch (index) {
+    case 0:
+      return Pack(alpha, e0);
+    case 1:
+      return Pack(alpha, e1);
+    case 2:
+      return Pack(alpha, four_colors ? Mix(e0, 2, e1, 1) : Mix(e0, 1, e1, 1));
+    default:
+      return four_colors ? Pack(alpha, Mix(e0, 1, e1, 2)) : 0;
+  }
+}
+
+// DXT3: sixteen explicit 4-bit alphas.
+uint32_t ExplicitAlpha(const uint8_t* block, int x, int y) {
+  const int i = y * 4 + x;
+  const uint32_t a4 = (block[i / 2] >> (4 * (i & 1))) & 15;
+  return a4 * 17;
+}
+
+// DXT5: two endpoints and sixteen 3-bit indices into an 8- or 6-step ramp.
+uint32_t InterpolatedAlpha(const uint8_t* block, int x, int y) {
+  const uint32_t a0 = block[0], a1 = block[1];
+  uint64_t bits = 0;
+  for (int i = 0; i < 6; ++i) bits |= uint64_t(block[2 + i]) << (8 * i);
+  const uint32_t index = uint32_t(bits >> (3 * (y * 4 + x))) & 7;
+  if (index == 0) return a0;
+  if (index == 1) return a1;
+  if (a0 > a1) return ((8 - index) * a0 + (index - 1) * a1) / 7;
+  if (index == 6) return 0;
+  if (index == 7) return 255;
+  return ((6 - index) * a0 + (index - 1) * a1) / 5;
+}
+
+}  // namespace
+
+uint32_t DecodeDxtTexel(Format f, const uint8_t* block, int x, int y) {
+  switch (f) {
+    case Format_DXT1:
+      return ColorTexel(block, x, y, true, 255);
+    case Format_DXT3:
+      return ColorTexel(block + 8, x, y, false, ExplicitAlpha(block, x, y));
+    case Format_DXT5:
+      return ColorTexel(block + 8, x, y, false, InterpolatedAlpha(block, x, y));
+    default:
+      return 0;
+  }
+}
+
+}  // namespace gfx::soft
