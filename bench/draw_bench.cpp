@@ -1,10 +1,38 @@
-// Drawing-class costs: particle updates of a full emitter.
+// Drawing-class costs: sprite draws and particle draws on a device that counts draws without
+// rasterizing (the cost of the classes and the batcher), and particle updates.
 #include <benchmark/benchmark.h>
 
-#include "engine/tvk.h"
+#include <memory>
+
+#include "engine/tvk_impl.h"
 #include "kit/draw/particle_emitter.h"
+#include "tests/support/fake_platform.h"
 
 namespace {
+
+// The engine on the fake OS layer with the counting device, inside a scene for the whole run.
+class CountingScene {
+ public:
+  CountingScene() : engine_(static_cast<TVK_Impl*>(TVK_Create(TVK_VERSION))) {
+    engine_->UsePlatform(std::make_unique<FakePlatform>());
+    engine_->gfx.soft_options.rasterize = false;
+    engine_->System_SetBool(State_UseSound, false);
+    engine_->System_SetBool(State_Windowed, true);
+    ok_ = engine_->System_Initiate() && engine_->Gfx_BeginScene(0);
+  }
+  ~CountingScene() {
+    if (ok_) engine_->Gfx_EndScene();
+    engine_->Release();  // the last reference: finishes the system
+  }
+  bool Ready(benchmark::State& state) const {
+    if (!ok_) state.SkipWithError(engine_->System_GetLastError());
+    return ok_;
+  }
+
+ private:
+  TVK_Impl* engine_;
+  bool ok_ = false;
+};
 
 // Particles that turn, fall, grow, spin and fade over a life long enough to outlast the run.
 EmitterDesc BusyDesc(Sprite* sprite, float particle_life) {
@@ -71,5 +99,33 @@ void BM_EmitterUpdateSteady(benchmark::State& state) {
   engine->Release();
 }
 BENCHMARK(BM_EmitterUpdateSteady);
+
+void BM_SpriteDraw(benchmark::State& state) {
+  CountingScene scene;
+  if (!scene.Ready(state)) return;
+  Sprite sprite(0, 0, 0, 32, 32);
+  float x = 0;
+  for (auto _ : state) {
+    sprite.Draw(x, 100);
+    x = x < 700 ? x + 1 : 0;
+  }
+}
+BENCHMARK(BM_SpriteDraw);
+
+// Every particle is recoloured, turned, scaled and submitted as one quad.
+void BM_EmitterDrawFull(benchmark::State& state) {
+  CountingScene scene;
+  if (!scene.Ready(state)) return;
+  Sprite sprite(0, 0, 0, 8, 8);
+  sprite.SetHotSpot(4, 4);
+  const EmitterDesc desc = BusyDesc(&sprite, 1e9f);
+  ParticleEmitter emitter(&desc);
+  emitter.StartAt(400, 300);
+  emitter.Update(1.0f);
+  emitter.Update(0.5f);
+  for (auto _ : state) emitter.Draw();
+  ReportPerParticle(state, double(state.iterations()) * emitter.GetParticlesAlive());
+}
+BENCHMARK(BM_EmitterDrawFull);
 
 }  // namespace
