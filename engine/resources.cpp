@@ -7,7 +7,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -288,7 +287,7 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
       return false;
     }
   }
-  if (p < pattern.size() && pattern[p] == '.') ++p;  // "name.*" also matches "name"
+  if (pattern.substr(p).starts_with(".*")) ++p;  // "name.*" also matches "name"
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
 }

@@ -16,8 +16,8 @@ class TVK_Impl;
 std::string ResolvePathCase(const std::string& path);
 
 // True when `name` matches `pattern` without regard to case: '*' matches any run of
-// characters, '?' any one character. A trailing dot (with any stars after it) also matches the
-// end of a name, so "*.*" matches every name, with or without a dot.
+// characters, '?' any one character. A trailing ".*" also matches the end of a name, so "*.*"
+// matches every name, with or without a dot.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
 class Resources {
