@@ -252,8 +252,15 @@ void Rasterizer::Quad(const ScreenVertex& a, const ScreenVertex& b, const Screen
 }
 
 void Rasterizer::Line(ScreenVertex a, ScreenVertex b) {
+  if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) && std::isfinite(b.y)))
+    return;
+  // Snapped like triangle vertices, so a line on a half-pixel boundary rounds consistently.
+  for (ScreenVertex* v : {&a, &b}) {
+    v->x = double(Snap(v->x)) / kSub;
+    v->y = double(Snap(v->y)) / kSub;
+  }
   const double dx = b.x - a.x, dy = b.y - a.y;
-  if (!(std::isfinite(dx) && std::isfinite(dy)) || (dx == 0 && dy == 0)) return;
+  if (dx == 0 && dy == 0) return;
   const bool x_major = std::abs(dx) >= std::abs(dy);
   if ((x_major ? dx : dy) < 0) std::swap(a, b);
   const double major0 = x_major ? a.x : a.y, major1 = x_major ? b.x : b.y;
