@@ -1,0 +1,47 @@
+#include "engine/gfx_pixels.h"
+
+#include <algorithm>
+
+#include "platform/gfx/soft/dxt.h"
+#include "platform/gfx/soft/pixel_format.h"
+
+namespace gfx_pixels {
+
+std::vector<uint32_t> ToArgb(gfx::Format format, const uint8_t* bits, size_t pitch, int width,
+                             int height) {
+  const bool compressed = gfx::IsCompressed(format);
+  const int unit = compressed ? gfx::soft::BlockBytes(format) : gfx::soft::BytesPerPixel(format);
+  if (unit == 0 || width <= 0 || height <= 0) return {};
+  std::vector<uint32_t> out(size_t(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = bits + (compressed ? size_t(y / 4) : size_t(y)) * pitch;
+    for (int x = 0; x < width; ++x)
+      out[size_t(y) * width + x] =
+          compressed ? gfx::soft::DecodeDxtTexel(format, row + size_t(x / 4) * unit, x % 4, y % 4)
+                     : gfx::soft::ReadArgb(format, row + size_t(x) * unit);
+  }
+  return out;
+}
+
+std::vector<uint32_t> Halve(const std::vector<uint32_t>& pixels, int width, int height) {
+  const int w = std::max(1, width / 2), h = std::max(1, height / 2);
+  std::vector<uint32_t> out(size_t(w) * h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      uint32_t sum[4] = {0, 0, 0, 0};
+      int n = 0;
+      for (int sy = 2 * y; sy < std::min(2 * y + 2, height); ++sy) {
+        for (int sx = 2 * x; sx < std::min(2 * x + 2, width); ++sx, ++n) {
+          const uint32_t p = pixels[size_t(sy) * width + sx];
+          for (int c = 0; c < 4; ++c) sum[c] += p >> (8 * c) & 0xFF;
+        }
+      }
+      uint32_t avg = 0;
+      for (int c = 0; c < 4; ++c) avg |= (sum[c] + n / 2) / n << (8 * c);
+      out[size_t(y) * w + x] = avg;
+    }
+  }
+  return out;
+}
+
+}  // namespace gfx_pixels
