@@ -89,6 +89,7 @@ TEST_F(InputTest, ModifierAndLockFlags) {
 }
 
 TEST_F(InputTest, WheelNotches) {
+  fake->window_rect = {10, 20, 810, 620};
   os::Message wheel = Mouse(os::MsgType::Wheel, 110, 120);
   wheel.wheel = 240;
   Send(wheel);
