@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "platform/image/image.h"
+#include "platform/image/jpeg_tables.h"
 
 namespace {
 
@@ -179,9 +180,9 @@ void AppendPngChunk(std::vector<uint8_t>* png, const char* type, const std::vect
   put32(uint32_t(crc32(0, png->data() + start, uInt(png->size() - start))));
 }
 
-// A well-formed black 8-bit grey PNG whose header declares width x height; only the first
-// stored_rows rows of pixel data are present, so the header can claim far more than there is.
-std::vector<uint8_t> MakeGreyPng(uint32_t width, uint32_t height, uint32_t stored_rows) {
+// A well-formed black 8-bit grey PNG whose header declares width x height; only data_bytes of
+// filtered rows are stored, so the header can claim far more than there is.
+std::vector<uint8_t> MakeGreyPng(uint32_t width, uint32_t height, size_t data_bytes) {
   std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
   std::vector<uint8_t> ihdr(13, 0);
   for (int i = 0; i < 4; ++i) {
@@ -190,7 +191,7 @@ std::vector<uint8_t> MakeGreyPng(uint32_t width, uint32_t height, uint32_t store
   }
   ihdr[8] = 8;  // bit depth; colour type 0 (grey)
   AppendPngChunk(&png, "IHDR", ihdr);
-  const std::vector<uint8_t> rows(size_t(width + 1) * stored_rows, 0);  // filter byte, pixels
+  const std::vector<uint8_t> rows(data_bytes, 0);  // each row: filter byte, then pixels
   std::vector<uint8_t> idat(compressBound(uLong(rows.size())));
   uLongf idat_size = uLongf(idat.size());
   EXPECT_EQ(compress(idat.data(), &idat_size, rows.data(), uLong(rows.size())), Z_OK);
@@ -201,7 +202,7 @@ std::vector<uint8_t> MakeGreyPng(uint32_t width, uint32_t height, uint32_t store
 }
 
 std::vector<uint8_t> MakeGreyPng(uint32_t width, uint32_t height) {
-  return MakeGreyPng(width, height, height);
+  return MakeGreyPng(width, height, (size_t(width) + 1) * height);
 }
 
 TEST(ImageDecode, SizeLimitHoldsAtTheBoundaryAndForLyingHeaders) {
@@ -214,7 +215,7 @@ TEST(ImageDecode, SizeLimitHoldsAtTheBoundaryAndForLyingHeaders) {
   const std::pair<uint32_t, uint32_t> refused[] = {
       {16385, 1}, {1, 16385}, {100000, 100000}, {0x7fffffff, 0x7fffffff}, {0, 2}};
   for (auto [w, h] : refused) {
-    const auto png = MakeGreyPng(w, h, std::min(h, 1u));
+    const auto png = MakeGreyPng(w, h, 64);
     image::Image img;
     EXPECT_FALSE(image::DecodeImage(png.data(), png.size(), &img)) << w << "x" << h;
   }
@@ -229,6 +230,55 @@ TEST(ImageDecode, TruncatedOrMissingDataFailsAndLeavesOutputUntouched) {
   EXPECT_FALSE(image::DecodeImage(nullptr, 100, &img));
   EXPECT_EQ(img.width, 1234);
   EXPECT_FALSE(image::DecodeImage(png.data(), png.size(), nullptr));
+}
+
+// A JPEG marker segment: FF, marker, big-endian length (counting itself), payload.
+std::vector<uint8_t> Segment(uint8_t marker, const std::vector<uint8_t>& payload) {
+  const size_t length = payload.size() + 2;
+  std::vector<uint8_t> s = {0xff, marker, uint8_t(length >> 8), uint8_t(length)};
+  s.insert(s.end(), payload.begin(), payload.end());
+  return s;
+}
+
+// One Huffman table: class/id byte, 16 code-length counts, then the symbols.
+std::vector<uint8_t> HuffmanTable(int symbols) {
+  std::vector<uint8_t> t = {0x10};
+  for (int i = 0, left = symbols; i < 16; ++i, left -= t.back())
+    t.push_back(uint8_t(std::min(left, 255)));
+  t.resize(17 + size_t(symbols), 0);
+  return t;
+}
+
+TEST(ImageDecode, JpegWithOversizedHuffmanTableIsRefusedWhereverTheTableSits) {
+  using Bytes = std::vector<uint8_t>;
+  auto jpeg = [](std::vector<Bytes> parts, Bytes start = {0xff, 0xd8}) {
+    for (const auto& p : parts) start.insert(start.end(), p.begin(), p.end());
+    return start;
+  };
+  auto join = [](Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  const auto fits = Segment(0xc4, HuffmanTable(256)), too_big = Segment(0xc4, HuffmanTable(257));
+  const auto second_too_big = Segment(0xc4, join(HuffmanTable(12), HuffmanTable(400)));
+  const Bytes entropy = {0x12, 0xff, 0x00, 0x34, 0xff, 0xd0, 0x56};  // stuffing and a restart
+  EXPECT_TRUE(image::JpegHuffmanTablesFit(jpeg({fits}).data(), jpeg({fits}).size()));
+  const Bytes refused[] = {
+      jpeg({too_big}),
+      jpeg({second_too_big}),
+      jpeg({too_big}, {0xff, 0xff, 0xff, 0xd8}),                // fill bytes before the start
+      jpeg({Segment(0xe0, {1, 2, 3}), {0x00, 0xff, 0xff}, too_big}),  // junk and fill between
+      jpeg({Segment(0xda, {1, 2, 3}), entropy, too_big}),      // after a scan's coded data
+      jpeg({Segment(0xc4, {0x10, 0xff, 0xff})}),               // counts cut off by the end
+  };
+  for (const auto& data : refused) {
+    EXPECT_FALSE(image::JpegHuffmanTablesFit(data.data(), data.size()));
+    image::Image img;
+    EXPECT_FALSE(image::DecodeImage(data.data(), data.size(), &img));
+  }
+  // Not a JPEG: the same bytes elsewhere are left to the other decoders.
+  const auto png_like = jpeg({too_big}, {0x89, 'P', 'N', 'G'});
+  EXPECT_TRUE(image::JpegHuffmanTablesFit(png_like.data(), png_like.size()));
 }
 
 // DDS files built byte by byte.

@@ -104,9 +104,11 @@ Layout ChooseLayout(const PixelFormat& pf) {
   return {};
 }
 
-// Levels in the full chain of a width x height image (down to 1x1).
-int FullChain(uint32_t width, uint32_t height) {
-  return std::bit_width(width > height ? width : height);
+// Levels the file declares: at least 1, and never more than the full chain down to 1x1.
+int DeclaredLevels(const Header& h) {
+  const int chain = std::bit_width(h.width > h.height ? h.width : h.height);
+  if (h.mip_count == 0) return 1;
+  return h.mip_count > uint32_t(chain) ? chain : int(h.mip_count);
 }
 
 size_t FileLevelSize(const Layout& layout, int width, int height) {
@@ -169,8 +171,7 @@ bool DecodeDds(const void* data, size_t size, Image* out) {
   const Layout layout = ChooseLayout(h.pixel);
   if (layout.format == gfx::Format_Unknown) return false;
 
-  const int chain = FullChain(h.width, h.height);
-  const int levels = h.mip_count == 0 ? 1 : h.mip_count > uint32_t(chain) ? chain : int(h.mip_count);
+  const int levels = DeclaredLevels(h);
   size_t file_bytes = 0, image_bytes = 0;
   for (int i = 0; i < levels; ++i) {
     const int w = LevelDimension(h.width, i), hgt = LevelDimension(h.height, i);

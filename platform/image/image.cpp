@@ -4,6 +4,7 @@
 #include <climits>
 #include <memory>
 
+#include "platform/image/jpeg_tables.h"
 #include "stb_image.h"
 
 namespace image {
@@ -50,6 +51,7 @@ bool DecodeImage(const void* data, size_t size, Image* out) {
   if (!data || !out || size == 0 || size > size_t(INT_MAX)) return false;
   const auto* bytes = static_cast<const stbi_uc*>(data);
   const int length = int(size);
+  if (!JpegHuffmanTablesFit(bytes, size)) return false;
   int width = 0, height = 0, channels = 0;
   // The header alone is read first so that absurd sizes are refused before any allocation.
   if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) ||
