@@ -31,20 +31,20 @@ class SoftRaster : public SoftTest {
 };
 
 TEST_F(SoftRaster, IntegerQuadCopiesTexelsWithPointAndLinearFiltering) {
-  const std::vector<uint32_t> texels = Pattern(8, 6);
-  device->SetTexture(0, MakeTexture(8, 6, texels));
+  const std::vector<uint32_t> texels = Pattern(7, 6);
+  device->SetTexture(0, MakeTexture(7, 6, texels));
   for (uint32_t filter : {Filter_Point, Filter_Linear}) {
     SCOPED_TRACE(filter);
     device->Clear(Clear_Target, kBackground, 1);
     device->SetSamplerState(0, SAMP_MagFilter, filter);
     device->SetSamplerState(0, SAMP_MinFilter, filter);
-    ASSERT_EQ(DrawQuads(Quad(5, 3, 13, 9)), Result::Ok);
-    ExpectCopied(texels, 8, 5, 3, 13, 9);
+    ASSERT_EQ(DrawQuads(Quad(5, 3, 12, 9)), Result::Ok);
+    ExpectCopied(texels, 7, 5, 3, 12, 9);
     // The same quad as two separate triangles covers the same pixels with the same texels.
     device->Clear(Clear_Target, kBackground, 1);
-    const std::vector<Vertex> q = Quad(5, 3, 13, 9);
+    const std::vector<Vertex> q = Quad(5, 3, 12, 9);
     ASSERT_EQ(Draw(Prim_TriangleList, {q[0], q[1], q[2], q[2], q[3], q[0]}), Result::Ok);
-    ExpectCopied(texels, 8, 5, 3, 13, 9);
+    ExpectCopied(texels, 7, 5, 3, 12, 9);
   }
 }
 
@@ -318,6 +318,10 @@ TEST_F(SoftRaster, SpriteAndGeneralPathsGiveTheSameBytes) {
     q[2].col = 0x80FF4020 + uint32_t(i);  // gouraud on some corners
     quads.insert(quads.end(), q.begin(), q.end());
   }
+  // Unscaled on whole pixels, an odd number of them wide.
+  for (const std::vector<Vertex>& q : {Quad(20, 1, 27, 6, 0xFFFFFFFF, 0.5f, 0, 0, 7 / 8.0f, 5 / 8.0f),
+                                       Quad(3, 15, 8, 20, 0xC0FFFFFF, 0.5f, 0, 0, 5 / 8.0f, 5 / 8.0f)})
+    quads.insert(quads.end(), q.begin(), q.end());
   std::vector<std::vector<uint32_t>> frames;
   for (uint32_t z_enable : {0u, 1u})
     for (uint32_t filter : {Filter_Point, Filter_Linear})

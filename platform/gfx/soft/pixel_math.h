@@ -30,6 +30,11 @@ inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
   return rb | ag;
 }
 
+// Linear filter weight 0..256 from the fraction of a 32.32 fixed-point texel coordinate.
+inline uint32_t FilterWeight(int64_t v) {
+  return uint32_t(((v & 0xFFFFFFFF) + (1 << 23)) >> 24);
+}
+
 // Per-channel product of two colours (the modulate operation).
 inline uint32_t Modulate(uint32_t x, uint32_t y) {
   return PackArgb(Mul255(x >> 24, y >> 24), Mul255(Channel(x, 16), Channel(y, 16)),

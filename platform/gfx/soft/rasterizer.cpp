@@ -21,18 +21,26 @@ int64_t FloorDiv(int64_t a, int64_t b) {  // b > 0
 }
 int64_t CeilDiv(int64_t a, int64_t b) { return -FloorDiv(-a, b); }
 
-int64_t Snap(double v) { return std::llround(v * double(kSub)); }
+// Nearest integer with halves away from zero, like llround but without a library call;
+// |v| must be well inside the int64 range.
+int64_t RoundNearest(double v) {
+  const int64_t r = int64_t(v);
+  const double rest = v - double(r);
+  return rest >= 0.5 ? r + 1 : rest <= -0.5 ? r - 1 : r;
+}
+
+int64_t Snap(double v) { return RoundNearest(v * double(kSub)); }
 
 // v * scale in fixed point, saturated well inside int64 (NaN gives 0).
 int64_t ToFixed(double v, double scale) {
   const double f = v * scale;
   if (std::isnan(f)) return 0;
-  return std::llround(std::clamp(f, -4.0e18, 4.0e18));
+  return RoundNearest(std::clamp(f, -4.0e18, 4.0e18));
 }
 int32_t ToFixed16(double v) {
   const double f = v * kFixed16;
   if (std::isnan(f)) return 0;
-  return int32_t(std::lround(std::clamp(f, -1.0e9, 1.0e9)));
+  return int32_t(RoundNearest(std::clamp(f, -1.0e9, 1.0e9)));
 }
 
 uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 255; }

@@ -6,11 +6,10 @@
 #include "platform/gfx/soft/dxt.h"
 #include "platform/gfx/soft/pixel_format.h"
 #include "platform/gfx/soft/pixel_math.h"
+#include "platform/gfx/soft/sprite_span.h"
 
 namespace gfx::soft {
 namespace {
-
-constexpr int64_t kOne = int64_t(1) << 32;
 
 // ---- sampling ----
 
@@ -38,8 +37,6 @@ uint32_t FetchTexel(const TexelSource& tex, int x, int y) {
 }
 
 // Linear filter weight 0..256 from the fraction of a 32.32 coordinate.
-uint32_t FilterWeight(int64_t v) { return uint32_t(((v & (kOne - 1)) + (1 << 23)) >> 24); }
-
 uint32_t SampleGeneral(const SpanContext& ctx, int64_t s, int64_t t) {
   const TexelSource& tex = ctx.tex;
   const int w = tex.level->width, h = tex.level->height;
@@ -48,10 +45,11 @@ uint32_t SampleGeneral(const SpanContext& ctx, int64_t s, int64_t t) {
   if (!ctx.linear) return FetchTexel(tex, Address(i, w, au), Address(j, h, av));
   const int x0 = Address(i, w, au), x1 = Address(i + 1, w, au);
   const int y0 = Address(j, h, av), y1 = Address(j + 1, h, av);
-  const uint32_t fx = FilterWeight(s), fy = FilterWeight(t);
-  const uint32_t top = Lerp(FetchTexel(tex, x0, y0), FetchTexel(tex, x1, y0), fx);
-  const uint32_t bottom = Lerp(FetchTexel(tex, x0, y1), FetchTexel(tex, x1, y1), fx);
-  return Lerp(top, bottom, fy);
+  // Down the columns first, then across.
+  const uint32_t fy = FilterWeight(t);
+  const uint32_t left = Lerp(FetchTexel(tex, x0, y0), FetchTexel(tex, x0, y1), fy);
+  const uint32_t right = Lerp(FetchTexel(tex, x1, y0), FetchTexel(tex, x1, y1), fy);
+  return Lerp(left, right, FilterWeight(s));
 }
 
 // ---- texture stage ----
@@ -157,25 +155,12 @@ uint32_t BlendGeneral(const PixelState& st, uint32_t src, uint32_t dst) {
 
 // ---- interpolants ----
 
-uint32_t ColorChannel(int32_t v) { return uint32_t(std::clamp((v + 0x8000) >> 16, 0, 255)); }
-
 uint32_t DiffuseAt(const SpanContext& ctx, const Interpolants& at) {
-  if (!ctx.gouraud) return ctx.flat_color;
-  return PackArgb(ColorChannel(at.a), ColorChannel(at.r), ColorChannel(at.g), ColorChannel(at.b));
+  return ctx.gouraud ? PackedColor(at) : ctx.flat_color;
 }
 
 uint16_t DepthAt(const Interpolants& at) {
-  return uint16_t(std::clamp<int64_t>((at.z + kOne / 2) >> 32, 0, 65535));
-}
-
-void Advance(Interpolants& at, const Interpolants& step) {
-  at.s += step.s;
-  at.t += step.t;
-  at.z += step.z;
-  at.r += step.r;
-  at.g += step.g;
-  at.b += step.b;
-  at.a += step.a;
+  return uint16_t(std::clamp<int64_t>((at.z + (int64_t(1) << 31)) >> 32, 0, 65535));
 }
 
 // ---- the general path: every state, one pixel at a time ----
@@ -203,153 +188,11 @@ void GeneralSpan(const SpanContext& ctx, int y, int x0, int x1, Interpolants at)
   for (int x = x0; x < x1; ++x, Advance(at, ctx.step)) ShadeGeneral(ctx, x, y, at);
 }
 
-// ---- the sprite path ----
-// A 32-bit texture with wrap addressing on a 32-bit target without depth, modulate or add
-// colour with modulated alpha, an alpha test of the "at least" kind, and over, additive or no
-// blending. Coordinates are kept wrapped incrementally instead of by division per pixel.
-
-enum class SpriteBlend { None, Over, Add };
-
-int64_t Wrap(int64_t v, int64_t period) {
-  v %= period;
-  return v < 0 ? v + period : v;
-}
-
-void StepWrapped(int64_t& v, int64_t step, int64_t period) {
-  v += step;
-  if (v >= period)
-    v -= period;
-  else if (v < 0)
-    v += period;
-}
-
-uint32_t Load32(const uint8_t* row, int x) {
-  uint32_t v;
-  std::memcpy(&v, row + size_t(x) * 4, 4);
-  return v;
-}
-
-uint32_t PointTexel(const TexelSource& tex, int64_t s, int64_t t) {
-  return Load32(tex.level->Row(int(t >> 32)), int(s >> 32)) | tex.alpha_or;
-}
-
-uint32_t LinearTexel(const TexelSource& tex, int64_t s, int64_t t) {
-  const PixelBuffer& p = *tex.level;
-  const int x0 = int(s >> 32), y0 = int(t >> 32);
-  const int x1 = x0 + 1 == p.width ? 0 : x0 + 1, y1 = y0 + 1 == p.height ? 0 : y0 + 1;
-  const uint8_t* r0 = p.Row(y0);
-  const uint8_t* r1 = p.Row(y1);
-  const uint32_t fx = FilterWeight(s);
-  const uint32_t top = Lerp(Load32(r0, x0), Load32(r0, x1), fx);
-  const uint32_t bottom = Lerp(Load32(r1, x0), Load32(r1, x1), fx);
-  return Lerp(top, bottom, FilterWeight(t)) | tex.alpha_or;
-}
-
-// The lowest alpha the alpha test lets through (0: no test, 256: none passes).
-uint32_t AlphaMinimum(const PixelState& st) {
-  if (!st.alpha_test || st.alpha_func == Cmp_Always) return 0;
-  return st.alpha_func == Cmp_Greater ? st.alpha_ref + 1 : st.alpha_ref;
-}
-
-template <bool kLinear, bool kAddColor, SpriteBlend kBlend, bool kGouraud>
-void SpriteSpan(const SpanContext& ctx, int y, int x0, int x1, Interpolants at) {
-  const TexelSource& tex = ctx.tex;
-  const PixelState& st = *ctx.state;
-  const uint32_t alpha_min = AlphaMinimum(st);
-  const uint32_t target_or = st.color->format == Format_X8R8G8B8 ? 0xFF000000u : 0;
-  uint8_t* row = st.color->Row(y);
-  int64_t s = Wrap(at.s, tex.width_fixed), t = Wrap(at.t, tex.height_fixed);
-  for (int x = x0; x < x1; ++x) {
-    const uint32_t texel = kLinear ? LinearTexel(tex, s, t) : PointTexel(tex, s, t);
-    const uint32_t diffuse = kGouraud ? DiffuseAt(ctx, at) : ctx.flat_color;
-    const uint32_t src = kAddColor ? AddColorModulateAlpha(texel, diffuse) : Modulate(texel, diffuse);
-    if ((src >> 24) >= alpha_min) {
-      uint8_t* pixel = row + size_t(x) * 4;
-      uint32_t out = src;
-      if constexpr (kBlend != SpriteBlend::None) {
-        const uint32_t dst = Load32(row, x);
-        out = kBlend == SpriteBlend::Over ? BlendOver(src, dst) : BlendAdd(src, dst);
-      }
-      out |= target_or;
-      std::memcpy(pixel, &out, 4);
-    }
-    StepWrapped(s, ctx.step.s, tex.width_fixed);
-    StepWrapped(t, ctx.step.t, tex.height_fixed);
-    if constexpr (kGouraud) Advance(at, ctx.step);
-  }
-}
-
-bool Is32Bit(Format f) { return f == Format_A8R8G8B8 || f == Format_X8R8G8B8; }
-
-bool IsTextureAndDiffuse(uint32_t arg1, uint32_t arg2) {
-  const auto diffuse = [](uint32_t a) { return a == TA_Diffuse || a == TA_Current; };
-  return (arg1 == TA_Texture && diffuse(arg2)) || (arg2 == TA_Texture && diffuse(arg1));
-}
-
-bool SpriteAlphaTest(const PixelState& st) {
-  return !st.alpha_test || st.alpha_func == Cmp_Always || st.alpha_func == Cmp_GreaterEqual ||
-         st.alpha_func == Cmp_Greater;
-}
-
-// Over, Add, or None; false when the blend is of another kind.
-bool SpriteBlendOf(const PixelState& st, SpriteBlend* blend) {
-  if (!st.blend) {
-    *blend = SpriteBlend::None;
-    return true;
-  }
-  if (st.src_blend != Blend_SrcAlpha) return false;
-  if (st.dst_blend == Blend_InvSrcAlpha) *blend = SpriteBlend::Over;
-  else if (st.dst_blend == Blend_One) *blend = SpriteBlend::Add;
-  else return false;
-  return true;
-}
-
-bool SpriteEligible(const SpanContext& ctx, SpriteBlend* blend) {
-  const PixelState& st = *ctx.state;
-  return st.texture && Is32Bit(ctx.tex.level->format) && Is32Bit(st.color->format) &&
-         !st.z_test && st.address_u == Address_Wrap && st.address_v == Address_Wrap &&
-         (st.color_op == TOP_Modulate || st.color_op == TOP_Add) &&
-         IsTextureAndDiffuse(st.color_arg1, st.color_arg2) && st.alpha_op == TOP_Modulate &&
-         IsTextureAndDiffuse(st.alpha_arg1, st.alpha_arg2) && SpriteAlphaTest(st) &&
-         SpriteBlendOf(st, blend) && ctx.step.s > -ctx.tex.width_fixed &&
-         ctx.step.s < ctx.tex.width_fixed && ctx.step.t > -ctx.tex.height_fixed &&
-         ctx.step.t < ctx.tex.height_fixed;
-}
-
-template <bool kLinear, bool kAddColor, SpriteBlend kBlend>
-SpanFunction PickGouraud(bool gouraud) {
-  return gouraud ? SpriteSpan<kLinear, kAddColor, kBlend, true>
-                 : SpriteSpan<kLinear, kAddColor, kBlend, false>;
-}
-
-template <bool kLinear, bool kAddColor>
-SpanFunction PickBlend(SpriteBlend blend, bool gouraud) {
-  switch (blend) {
-    case SpriteBlend::Over:
-      return PickGouraud<kLinear, kAddColor, SpriteBlend::Over>(gouraud);
-    case SpriteBlend::Add:
-      return PickGouraud<kLinear, kAddColor, SpriteBlend::Add>(gouraud);
-    default:
-      return PickGouraud<kLinear, kAddColor, SpriteBlend::None>(gouraud);
-  }
-}
-
-template <bool kLinear>
-SpanFunction PickColor(bool add, SpriteBlend blend, bool gouraud) {
-  return add ? PickBlend<kLinear, true>(blend, gouraud) : PickBlend<kLinear, false>(blend, gouraud);
-}
-
 }  // namespace
 
 void ChooseSpanFunction(SpanContext& ctx) {
-  SpriteBlend blend;
-  if (!SpriteEligible(ctx, &blend)) {
-    ctx.shade = GeneralSpan;
-    return;
-  }
-  const bool add = ctx.state->color_op == TOP_Add;
-  ctx.shade = ctx.linear ? PickColor<true>(add, blend, ctx.gouraud)
-                         : PickColor<false>(add, blend, ctx.gouraud);
+  ctx.shade = SpriteSpanFor(ctx);
+  if (!ctx.shade) ctx.shade = GeneralSpan;
 }
 
 void ShadePixel(const SpanContext& ctx, int x, int y, const Interpolants& at) {

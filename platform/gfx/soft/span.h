@@ -2,6 +2,7 @@
 // depth test and blending, applied along horizontal spans of covered pixels.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/gfx/device.h"
@@ -55,6 +56,26 @@ struct SpanContext {
   Interpolants step;      // change per pixel along x
   SpanFunction shade = nullptr;
 };
+
+inline uint32_t ColorChannel(int32_t v) {
+  return uint32_t(std::clamp((v + 0x8000) >> 16, 0, 255));
+}
+
+// The interpolated colour as 0xAARRGGBB.
+inline uint32_t PackedColor(const Interpolants& at) {
+  return ColorChannel(at.a) << 24 | ColorChannel(at.r) << 16 | ColorChannel(at.g) << 8 |
+         ColorChannel(at.b);
+}
+
+inline void Advance(Interpolants& at, const Interpolants& step) {
+  at.s += step.s;
+  at.t += step.t;
+  at.z += step.z;
+  at.r += step.r;
+  at.g += step.g;
+  at.b += step.b;
+  at.a += step.a;
+}
 
 // Picks ctx.shade: a specialised sprite loop when the state allows it, else the general one.
 void ChooseSpanFunction(SpanContext& ctx);
