@@ -1,5 +1,8 @@
 // The device's life: creation and mode choice, window-mode and filter switches, frame-rate
 // resets, child-window resizing, screenshots and shutdown.
+#include <filesystem>
+#include <fstream>
+
 #include "graphics_test_support.h"
 
 namespace {
@@ -141,6 +144,21 @@ TEST_F(GraphicsDevice, SaveShotWritesTheLastFrameAsBmp) {
   EXPECT_EQ(img.data[0] | img.data[1] << 8 | img.data[2] << 16, 0x20C040);
   api->System_SaveShot(Path("no/such/folder/shot.bmp").c_str());
   EXPECT_NE(Log().find("Can't save screenshot"), std::string::npos);
+}
+
+TEST_F(GraphicsDevice, SaveShotWithoutANameNumbersAfterTheShotsPresent) {
+  namespace fs = std::filesystem;
+  ASSERT_TRUE(Start());
+  const fs::path folder = engine->res.ProgramFolder();
+  auto shot = [&](int n) { return folder / ("shot00" + std::to_string(n) + ".bmp"); };
+  for (int n = 0; n < 3; ++n)
+    if (fs::exists(shot(n))) GTEST_SKIP() << "the program folder already holds " << shot(n);
+  std::ofstream(shot(0)) << "x";
+  std::ofstream(shot(1)) << "x";
+  Fill(0xFF000000);
+  api->System_SaveShot();
+  EXPECT_EQ(ReadFile(shot(2)).substr(0, 2), "BM");
+  for (int n = 0; n < 3; ++n) fs::remove(shot(n));
 }
 
 TEST_F(GraphicsDevice, ReleaseLeavesNothingBehind) {
