@@ -33,13 +33,14 @@ class SpriteScene {
     graphics_->CreateDevice(this, p, &device_);
     device_->CreateVertexBuffer(kQuads * 4 * kVertexStride, Usage_WriteOnly, Fvf_Vertex,
                                 Pool_Default, &vb_);
-    device_->CreateIndexBuffer(kQuads * 6 * 2, Usage_WriteOnly, Format_Index16, Pool_Default,
-                               &ib_);
+    device_->CreateIndexBuffer(kQuads * 6 * 2, Usage_WriteOnly, Format_Index16, Pool_Default, &ib_);
     FillIndices();
     FillTexture();
     FillVertices(layout);
     SetEngineStates(layout != Layout::PointAligned);
   }
+
+  void ClearFrame() { device_->Clear(Clear_Target, 0xFF102030, 1.0f); }
 
   void DrawBatch() {
     device_->BeginScene();
@@ -54,8 +55,8 @@ class SpriteScene {
     auto* idx = static_cast<uint16_t*>(p);
     for (int q = 0; q < kQuads; ++q) {
       const uint16_t n = uint16_t(4 * q);
-      const uint16_t group[6] = {n, uint16_t(n + 1), uint16_t(n + 2), uint16_t(n + 2),
-                                 uint16_t(n + 3), n};
+      const uint16_t group[6] = {
+          n, uint16_t(n + 1), uint16_t(n + 2), uint16_t(n + 2), uint16_t(n + 3), n};
       std::memcpy(idx + 6 * q, group, sizeof group);
     }
     ib_->Unlock();
@@ -87,13 +88,14 @@ class SpriteScene {
     const bool scaled = layout == Layout::LinearScaled;
     const float c = std::cos(angle), s = std::sin(angle), h = kSprite / 2.0f;
     const float lo = scaled ? 0.1f : 0.0f, hi = scaled ? 0.9f : 1.0f, shift = scaled ? 0.37f : 0;
-    const float corners[4][4] = {{-h, -h, lo, lo}, {h, -h, hi, lo}, {h, h, hi, hi}, {-h, h, lo, hi}};
+    const float corners[4][4] = {
+        {-h, -h, lo, lo}, {h, -h, hi, lo}, {h, h, hi, hi}, {-h, h, lo, hi}};
     for (int q = 0; q < kQuads; ++q) {
       const float cx = h + shift + float(next(kWidth - kSprite - 1));
       const float cy = h + shift + float(next(kHeight - kSprite - 1));
       for (const auto& k : corners)
-        v.push_back({cx + k[0] * c - k[1] * s, cy + k[0] * s + k[1] * c, 0.5f, 0xFFFFFFFF, k[2],
-                     k[3]});
+        v.push_back(
+            {cx + k[0] * c - k[1] * s, cy + k[0] * s + k[1] * c, 0.5f, 0xFFFFFFFF, k[2], k[3]});
     }
     void* p;
     vb_->Lock(0, 0, &p, 0);
@@ -119,9 +121,8 @@ class SpriteScene {
     device_->SetSamplerState(0, SAMP_MagFilter, filter);
     device_->SetSamplerState(0, SAMP_MinFilter, filter);
     device_->SetTransform(
-        TS_Projection,
-        Multiply(Multiply(Scaling(1, -1, 1), Translation(-0.5f, kHeight + 0.5f, 0)),
-                 OrthoOffCenterLH(0, kWidth, 0, kHeight, 0, 1)));
+        TS_Projection, Multiply(Multiply(Scaling(1, -1, 1), Translation(-0.5f, kHeight + 0.5f, 0)),
+                                OrthoOffCenterLH(0, kWidth, 0, kHeight, 0, 1)));
   }
 
   FakePlatform platform_;
@@ -136,8 +137,9 @@ void BM_SoftSpriteQuad(benchmark::State& state) {
   SpriteScene scene(Layout(state.range(0)));
   for (auto _ : state) scene.DrawBatch();
   // Reported per quad: the rate counter inverted gives seconds per quad.
-  state.counters["per_quad"] = benchmark::Counter(
-      double(state.iterations()) * kQuads, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["per_quad"] =
+      benchmark::Counter(double(state.iterations()) * kQuads,
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_SoftSpriteQuad)
     ->ArgName("layout")
@@ -146,5 +148,12 @@ BENCHMARK(BM_SoftSpriteQuad)
     ->Arg(int(Layout::LinearScaled))
     ->Arg(int(Layout::LinearRotated))
     ->Unit(benchmark::kMicrosecond);
+
+// Clearing the whole 800x600 back buffer, which a program does once a frame.
+void BM_SoftClear(benchmark::State& state) {
+  SpriteScene scene(Layout::PointAligned);
+  for (auto _ : state) scene.ClearFrame();
+}
+BENCHMARK(BM_SoftClear)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -55,8 +55,7 @@ TEST_F(SoftDevice, CreationChecksWindowSizeFormatAndFullScreenMode) {
 
 TEST_F(SoftDevice, PowerOfTwoRequirementRefusesOtherSizes) {
   std::shared_ptr<Texture> tex;
-  ASSERT_EQ(device->CreateTexture(100, 60, 0, 0, Format_A8R8G8B8, Pool_Managed, &tex),
-            Result::Ok);
+  ASSERT_EQ(device->CreateTexture(100, 60, 0, 0, Format_A8R8G8B8, Pool_Managed, &tex), Result::Ok);
   EXPECT_EQ(tex->GetLevelCount(), 7);  // 100, 50, 25, 12, 6, 3, 1
   SurfaceDesc d;
   ASSERT_EQ(tex->GetLevelDesc(3, &d), Result::Ok);
@@ -69,9 +68,9 @@ TEST_F(SoftDevice, PowerOfTwoRequirementRefusesOtherSizes) {
   EXPECT_EQ(device->CreateTexture(100, 60, 1, 0, Format_A8R8G8B8, Pool_Managed, &tex),
             Result::NotAvailable);
   EXPECT_EQ(tex, nullptr);
-  EXPECT_EQ(device->CreateTexture(128, 64, 1, Usage_RenderTarget, Format_X8R8G8B8, Pool_Default,
-                                  &tex),
-            Result::Ok);
+  EXPECT_EQ(
+      device->CreateTexture(128, 64, 1, Usage_RenderTarget, Format_X8R8G8B8, Pool_Default, &tex),
+      Result::Ok);
 }
 
 TEST_F(SoftDevice, TextureCreationRefusesBadArguments) {
@@ -90,8 +89,7 @@ TEST_F(SoftDevice, TextureCreationRefusesBadArguments) {
   EXPECT_EQ(create(4, 4, 1, 0, Format(12345), Pool_Managed), Result::NotAvailable);
   EXPECT_EQ(create(4, 4, 3, 0, Format_DXT5, Pool_Managed), Result::Ok);
   std::shared_ptr<Surface> depth;
-  EXPECT_EQ(device->CreateDepthStencilSurface(4, 4, Format_X8R8G8B8, &depth),
-            Result::NotAvailable);
+  EXPECT_EQ(device->CreateDepthStencilSurface(4, 4, Format_X8R8G8B8, &depth), Result::NotAvailable);
   EXPECT_EQ(device->CreateDepthStencilSurface(0, 4, Format_D16, &depth), Result::InvalidCall);
 }
 
@@ -99,9 +97,9 @@ TEST_F(SoftDevice, LostResettableResetCycle) {
   std::shared_ptr<Texture> managed = MakeTexture(2, 1, {0xFF112233, 0xFF445566});
   std::shared_ptr<Texture> target;
   std::shared_ptr<Surface> depth, screen;
-  ASSERT_EQ(device->CreateTexture(8, 8, 1, Usage_RenderTarget, Format_X8R8G8B8, Pool_Default,
-                                  &target),
-            Result::Ok);
+  ASSERT_EQ(
+      device->CreateTexture(8, 8, 1, Usage_RenderTarget, Format_X8R8G8B8, Pool_Default, &target),
+      Result::Ok);
   ASSERT_EQ(device->CreateDepthStencilSurface(8, 8, Format_D16, &depth), Result::Ok);
   device->GetBackBuffer(0, 0, &screen);
   device->Clear(Clear_Target, 0xFF00FF00, 1);
@@ -195,8 +193,8 @@ TEST_F(SoftDevice, NonRasterizingDeviceCountsWithoutDrawing) {
 TEST_F(SoftDevice, LockRectRefusesBadRectanglesAndDoubleLocks) {
   std::shared_ptr<Texture> tex = MakeTexture(4, 4, std::vector<uint32_t>(16, 0xFF000000));
   LockedRect lr;
-  for (const Rect& bad : {Rect{0, 0, 5, 4}, Rect{-1, 0, 2, 2}, Rect{2, 2, 2, 3},
-                          Rect{3, 3, 1, 1}, Rect{0, 4, 4, 8}}) {
+  for (const Rect& bad : {Rect{0, 0, 5, 4}, Rect{-1, 0, 2, 2}, Rect{2, 2, 2, 3}, Rect{3, 3, 1, 1},
+                          Rect{0, 4, 4, 8}}) {
     EXPECT_EQ(tex->LockRect(0, &lr, &bad, 0), Result::InvalidCall)
         << bad.left << "," << bad.top << "," << bad.right << "," << bad.bottom;
   }
@@ -362,7 +360,7 @@ TEST_F(SoftDevice, CompressedTextureIsSampledFromItsBlocks) {
   // An 8x4 DXT1 texture: a solid red block and the four-colour block.
   std::shared_ptr<Texture> tex;
   ASSERT_EQ(device->CreateTexture(8, 4, 1, 0, Format_DXT1, Pool_Managed, &tex), Result::Ok);
-  const uint8_t blocks[16] = {0x00, 0xF8, 0x00, 0xF8, 0, 0, 0, 0,
+  const uint8_t blocks[16] = {0x00, 0xF8, 0x00, 0xF8, 0,    0,    0,    0,
                               0x00, 0xF8, 0x1F, 0x00, 0xE4, 0xE4, 0xE4, 0xE4};
   LockedRect lr;
   ASSERT_EQ(tex->LockRect(0, &lr, nullptr, 0), Result::Ok);

@@ -11,7 +11,8 @@ using namespace gfx;
 std::vector<uint32_t> Pattern(int w, int h, uint32_t alpha = 0xFF000000) {
   std::vector<uint32_t> p(size_t(w) * h);
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) p[size_t(y) * w + x] = alpha | uint32_t(x * 30) << 16 | uint32_t(y * 30) << 8 | 0x11;
+    for (int x = 0; x < w; ++x)
+      p[size_t(y) * w + x] = alpha | uint32_t(x * 30) << 16 | uint32_t(y * 30) << 8 | 0x11;
   return p;
 }
 
@@ -131,8 +132,8 @@ TEST_F(SoftRaster, RotatedAndScaledView) {
   const std::vector<uint32_t> texels = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00};
   device->SetTexture(0, MakeTexture(2, 2, texels));
   const float quarter = float(M_PI / 2);
-  device->SetTransform(TS_View, Multiply(Multiply(Scaling(3, 3, 1), RotationZ(quarter)),
-                                         Translation(12, 4, 0)));
+  device->SetTransform(
+      TS_View, Multiply(Multiply(Scaling(3, 3, 1), RotationZ(quarter)), Translation(12, 4, 0)));
   DrawQuads(Quad(0, 0, 2, 2));
   const std::vector<uint32_t> f = Frame();
   for (int y = 0; y < kH; ++y)
@@ -148,9 +149,9 @@ TEST_F(SoftRaster, RotatedAndScaledView) {
 
 TEST_F(SoftRaster, RenderTargetIsDrawnOntoTheBackBufferAsATexture) {
   std::shared_ptr<Texture> target;
-  ASSERT_EQ(device->CreateTexture(8, 8, 1, Usage_RenderTarget, Format_X8R8G8B8, Pool_Default,
-                                  &target),
-            Result::Ok);
+  ASSERT_EQ(
+      device->CreateTexture(8, 8, 1, Usage_RenderTarget, Format_X8R8G8B8, Pool_Default, &target),
+      Result::Ok);
   std::shared_ptr<Surface> colour, screen;
   target->GetSurfaceLevel(0, &colour);
   device->GetRenderTarget(0, &screen);
@@ -215,8 +216,10 @@ TEST_F(SoftFillRule, TrianglesSharingEdgesCoverEachPixelOnce) {
       const float x0 = 2 + 4.0f * gx, y0 = 2 + 4.0f * gy, x1 = x0 + 4, y1 = y0 + 4;
       const Vertex a = V(x0, y0, kOne), b = V(x1, y0, kOne), c = V(x1, y1, kOne),
                    d = V(x0, y1, kOne);
-      if ((gx + gy) % 2) tris.insert(tris.end(), {a, b, c, c, d, a});
-      else tris.insert(tris.end(), {a, b, d, b, c, d});
+      if ((gx + gy) % 2)
+        tris.insert(tris.end(), {a, b, c, c, d, a});
+      else
+        tris.insert(tris.end(), {a, b, d, b, c, d});
     }
   ASSERT_EQ(Draw(Prim_TriangleList, tris), Result::Ok);
   for (int y = 0; y < kH; ++y)
@@ -254,8 +257,8 @@ TEST_F(SoftFillRule, HugeCoordinatesAreClippedAndBadOnesDropped) {
   device->Clear(Clear_Target, 0xFF000000, 1);
   const float nan = std::nanf("");
   const float inf = INFINITY;
-  ASSERT_EQ(Draw(Prim_TriangleList, {V(nan, 1, kOne), V(8, 1, kOne), V(1, 8, kOne),
-                                     V(inf, 1, kOne), V(8, 1, kOne), V(1, 8, kOne)}),
+  ASSERT_EQ(Draw(Prim_TriangleList, {V(nan, 1, kOne), V(8, 1, kOne), V(1, 8, kOne), V(inf, 1, kOne),
+                                     V(8, 1, kOne), V(1, 8, kOne)}),
             Result::Ok);
   ASSERT_EQ(Draw(Prim_LineList, {V(nan, 1, kOne), V(8, 1, kOne)}), Result::Ok);
   for (int y = 0; y < kH; ++y)
@@ -269,8 +272,8 @@ TEST_F(SoftFillRule, VerticesBehindTheEyeAreClippedAway) {
   m.m[2][3] = 1;
   m.m[3][3] = 0;
   device->SetTransform(TS_Projection, m);
-  ASSERT_EQ(Draw(Prim_TriangleList, {V(2, 2, kOne, 0, 0, 1), V(20, 2, kOne, 0, 0, 1),
-                                     V(2, 20, kOne, 0, 0, -1)}),
+  ASSERT_EQ(Draw(Prim_TriangleList,
+                 {V(2, 2, kOne, 0, 0, 1), V(20, 2, kOne, 0, 0, 1), V(2, 20, kOne, 0, 0, -1)}),
             Result::Ok);
   EXPECT_EQ(Count(10, 1), 1);
   EXPECT_EQ(Count(3, 3), 0);
@@ -280,8 +283,8 @@ TEST_F(SoftFillRule, VerticesBehindTheEyeAreClippedAway) {
 
 TEST_F(SoftRaster, LinesCoverTheirMajorAxisWithoutTheFarEnd) {
   device->SetTexture(0, nullptr);
-  ASSERT_EQ(Draw(Prim_LineList, {V(10, 10, 0xFFFF0000), V(20, 10, 0xFFFF0000),
-                                 V(3, 20, 0xFF00FF00), V(3, 14, 0xFF00FF00)}),
+  ASSERT_EQ(Draw(Prim_LineList, {V(10, 10, 0xFFFF0000), V(20, 10, 0xFFFF0000), V(3, 20, 0xFF00FF00),
+                                 V(3, 14, 0xFF00FF00)}),
             Result::Ok);
   for (int x = 8; x < 22; ++x)
     EXPECT_EQ(Pixel(x, 10), x >= 10 && x < 20 ? 0xFFFF0000u : kBackground) << x;
@@ -310,7 +313,7 @@ TEST_F(SoftRaster, SpriteAndGeneralPathsGiveTheSameBytes) {
   Create({}, Format_A8R8G8B8, true);
   std::vector<uint32_t> texels = Pattern(8, 8, 0);
   for (size_t i = 0; i < texels.size(); ++i) texels[i] |= uint32_t(i * 4) << 24;
-  device->SetTexture(0, MakeTexture(8, 8, texels));
+  const std::shared_ptr<Texture> texture = MakeTexture(8, 8, texels);
   std::vector<Vertex> quads;
   for (int i = 0; i < 6; ++i) {
     std::vector<Vertex> q = Quad(1.0f + 3.3f * i, 2.0f + 1.7f * i, 9.0f + 3.7f * i, 14.5f + i,
@@ -319,24 +322,27 @@ TEST_F(SoftRaster, SpriteAndGeneralPathsGiveTheSameBytes) {
     quads.insert(quads.end(), q.begin(), q.end());
   }
   // Unscaled on whole pixels, an odd number of them wide.
-  for (const std::vector<Vertex>& q : {Quad(20, 1, 27, 6, 0xFFFFFFFF, 0.5f, 0, 0, 7 / 8.0f, 5 / 8.0f),
-                                       Quad(3, 15, 8, 20, 0xC0FFFFFF, 0.5f, 0, 0, 5 / 8.0f, 5 / 8.0f)})
+  for (const std::vector<Vertex>& q :
+       {Quad(20, 1, 27, 6, 0xFFFFFFFF, 0.5f, 0, 0, 7 / 8.0f, 5 / 8.0f),
+        Quad(3, 15, 8, 20, 0xC0FFFFFF, 0.5f, 0, 0, 5 / 8.0f, 5 / 8.0f)})
     quads.insert(quads.end(), q.begin(), q.end());
   std::vector<std::vector<uint32_t>> frames;
   for (uint32_t z_enable : {0u, 1u})
     for (uint32_t filter : {Filter_Point, Filter_Linear})
-      for (uint32_t dest : {Blend_InvSrcAlpha, Blend_One}) {
-        device->Clear(Clear_Target | Clear_ZBuffer, 0x80402010, 1);
-        device->SetRenderState(RS_ZEnable, z_enable);
-        device->SetRenderState(RS_ZFunc, Cmp_Always);
-        device->SetRenderState(RS_ZWriteEnable, 0);
-        device->SetSamplerState(0, SAMP_MagFilter, filter);
-        device->SetSamplerState(0, SAMP_MinFilter, filter);
-        device->SetRenderState(RS_DestBlend, dest);
-        DrawQuads(quads);
-        frames.push_back(Frame());
-      }
-  for (size_t i = 0; i < 4; ++i) EXPECT_EQ(frames[i], frames[i + 4]) << i;
+      for (uint32_t dest : {Blend_InvSrcAlpha, Blend_One})
+        for (bool textured : {true, false}) {
+          device->SetTexture(0, textured ? texture : nullptr);
+          device->Clear(Clear_Target | Clear_ZBuffer, 0x80402010, 1);
+          device->SetRenderState(RS_ZEnable, z_enable);
+          device->SetRenderState(RS_ZFunc, Cmp_Always);
+          device->SetRenderState(RS_ZWriteEnable, 0);
+          device->SetSamplerState(0, SAMP_MagFilter, filter);
+          device->SetSamplerState(0, SAMP_MinFilter, filter);
+          device->SetRenderState(RS_DestBlend, dest);
+          DrawQuads(quads);
+          frames.push_back(Frame());
+        }
+  for (size_t i = 0; i < 8; ++i) EXPECT_EQ(frames[i], frames[i + 8]) << i;
 }
 
 TEST_F(SoftRaster, PointMipLevelFollowsTheMinification) {
@@ -349,7 +355,7 @@ TEST_F(SoftRaster, PointMipLevelFollowsTheMinification) {
     FillLevel(*tex, level, std::vector<uint32_t>(size_t(size) * size, colours[level]));
   }
   device->SetTexture(0, tex);
-  DrawQuads(Quad(0, 0, 8, 8));  // 1:1
+  DrawQuads(Quad(0, 0, 8, 8));    // 1:1
   DrawQuads(Quad(10, 0, 14, 4));  // half size
   DrawQuads(Quad(20, 0, 22, 2));  // quarter size
   EXPECT_EQ(Pixel(3, 3), colours[0]);

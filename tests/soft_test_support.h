@@ -40,14 +40,14 @@ class SoftTest : public ::testing::Test {
     auto* idx = static_cast<uint16_t*>(p);
     for (int q = 0; q < 1000; ++q) {
       const uint16_t n = uint16_t(4 * q);
-      const uint16_t group[6] = {n, uint16_t(n + 1), uint16_t(n + 2), uint16_t(n + 2),
-                                 uint16_t(n + 3), n};
+      const uint16_t group[6] = {
+          n, uint16_t(n + 1), uint16_t(n + 2), uint16_t(n + 2), uint16_t(n + 3), n};
       std::memcpy(idx + 6 * q, group, sizeof group);
     }
     ib->Unlock();
     EngineStates();
-    device->Clear(depth ? gfx::Clear_Target | gfx::Clear_ZBuffer : uint32_t(gfx::Clear_Target), kBackground,
-                  1.0f);
+    device->Clear(depth ? gfx::Clear_Target | gfx::Clear_ZBuffer : uint32_t(gfx::Clear_Target),
+                  kBackground, 1.0f);
   }
 
   gfx::PresentParams Params(gfx::Format format = gfx::Format_X8R8G8B8, bool depth = false) {
@@ -141,9 +141,9 @@ class SoftTest : public ::testing::Test {
     return r;
   }
 
-  static std::vector<Vertex> Quad(float x0, float y0, float x1, float y1,
-                                  uint32_t col = 0xFFFFFFFF, float z = 0, float u0 = 0,
-                                  float v0 = 0, float u1 = 1, float v1 = 1) {
+  static std::vector<Vertex> Quad(float x0, float y0, float x1, float y1, uint32_t col = 0xFFFFFFFF,
+                                  float z = 0, float u0 = 0, float v0 = 0, float u1 = 1,
+                                  float v1 = 1) {
     return {V(x0, y0, col, u0, v0, z), V(x1, y0, col, u1, v0, z), V(x1, y1, col, u1, v1, z),
             V(x0, y1, col, u0, v1, z)};
   }

@@ -34,8 +34,8 @@ enum class Result {
   DeviceLost,      // the device is lost and cannot be reset yet
   DeviceNotReset,  // the device is lost and can be reset now
   OutOfMemory,
-  NotAvailable,    // unsupported format, mode or size
-  NotFound,        // asked for an object that is not there (e.g. no depth surface)
+  NotAvailable,  // unsupported format, mode or size
+  NotFound,      // asked for an object that is not there (e.g. no depth surface)
 };
 inline bool Succeeded(Result r) { return r == Result::Ok; }
 
@@ -164,8 +164,8 @@ struct Rect {
 };
 
 struct LockedRect {
-  int pitch = 0;          // bytes from one row (of pixels, or of 4x4 blocks) to the next
-  void* bits = nullptr;   // first pixel (or block) of the locked rectangle
+  int pitch = 0;         // bytes from one row (of pixels, or of 4x4 blocks) to the next
+  void* bits = nullptr;  // first pixel (or block) of the locked rectangle
 };
 
 struct SurfaceDesc {
@@ -343,8 +343,7 @@ class Device {
   // Every index read must lie in min_index .. min_index + vertex_count - 1; vertices are
   // read at base_vertex + index.
   virtual Result DrawIndexedPrimitive(PrimitiveType type, int base_vertex, int min_index,
-                                      int vertex_count, int start_index,
-                                      int primitive_count) = 0;
+                                      int vertex_count, int start_index, int primitive_count) = 0;
 
   virtual const Stats& GetStats() const = 0;
   virtual void ResetStats() = 0;

@@ -25,15 +25,13 @@ inline uint32_t Weight(uint32_t f) { return f + (f >> 7); }
 // (a * (256 - w) + b * w) / 256 on all four channels at once; w is 0..256.
 inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
   const uint32_t rb = (((a & 0xFF00FFu) * (256 - w) + (b & 0xFF00FFu) * w) >> 8) & 0xFF00FFu;
-  const uint32_t ag = (((a >> 8) & 0xFF00FFu) * (256 - w) + ((b >> 8) & 0xFF00FFu) * w) &
-                      0xFF00FF00u;
+  const uint32_t ag =
+      (((a >> 8) & 0xFF00FFu) * (256 - w) + ((b >> 8) & 0xFF00FFu) * w) & 0xFF00FF00u;
   return rb | ag;
 }
 
 // Linear filter weight 0..256 from the fraction of a 32.32 fixed-point texel coordinate.
-inline uint32_t FilterWeight(int64_t v) {
-  return uint32_t(((v & 0xFFFFFFFF) + (1 << 23)) >> 24);
-}
+inline uint32_t FilterWeight(int64_t v) { return uint32_t(((v & 0xFFFFFFFF) + (1 << 23)) >> 24); }
 
 // Per-channel product of two colours (the modulate operation).
 inline uint32_t Modulate(uint32_t x, uint32_t y) {

@@ -29,6 +29,54 @@ int64_t RoundNearest(double v) {
   return rest >= 0.5 ? r + 1 : rest <= -0.5 ? r - 1 : r;
 }
 
+// One triangle edge from (x0, y0) to (x1, y1) (clockwise winding, 1/256-pixel units) walked
+// row by row. A pixel centre p is inside the edge when dx * (p.y - y0) - dy * (p.x - x0) > 0,
+// or == 0 on a top or left edge. Along a row that value is k + step * column, so the edge
+// bounds the columns where it is >= 0; k / |step| is kept as quotient and remainder and
+// advanced without dividing per row.
+class EdgeWalk {
+ public:
+  EdgeWalk() = default;
+  EdgeWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t first_row) {
+    const int64_t dx = x1 - x0, dy = y1 - y0;
+    const bool top_left = dy < 0 || (dy == 0 && dx > 0);
+    k_ = dx * (first_row * kSub - y0) + dy * x0 + (top_left ? 0 : -1);
+    k_step_ = dx * kSub;
+    step_ = -dy * kSub;
+    if (step_ == 0) return;
+    divisor_ = step_ > 0 ? step_ : -step_;
+    quotient_ = FloorDiv(k_, divisor_);
+    remainder_ = k_ - quotient_ * divisor_;
+    quotient_step_ = FloorDiv(k_step_, divisor_);
+    remainder_step_ = k_step_ - quotient_step_ * divisor_;
+  }
+
+  // Narrows the columns lo .. hi of the current row to those inside the edge.
+  void Bound(int64_t* lo, int64_t* hi) const {
+    if (step_ > 0)
+      *lo = std::max(*lo, -quotient_);  // column >= ceil(-k / step)
+    else if (step_ < 0)
+      *hi = std::min(*hi, quotient_);  // column <= floor(k / -step)
+    else if (k_ < 0)
+      *hi = *lo - 1;
+  }
+
+  void NextRow() {
+    k_ += k_step_;
+    quotient_ += quotient_step_;
+    remainder_ += remainder_step_;
+    if (remainder_ >= divisor_) {
+      remainder_ -= divisor_;
+      ++quotient_;
+    }
+  }
+
+ private:
+  int64_t k_ = 0, k_step_ = 0, step_ = 0;
+  // floor(k / divisor) and its remainder, with their changes per row.
+  int64_t divisor_ = 1, quotient_ = 0, remainder_ = 0, quotient_step_ = 0, remainder_step_ = 0;
+};
+
 int64_t Snap(double v) { return RoundNearest(v * double(kSub)); }
 
 // v * scale in fixed point, saturated well inside int64 (NaN gives 0).
@@ -56,6 +104,15 @@ void LimitTexelRange(double* v, int size, uint32_t address) {
                                                     : 0.0;
   const double shift = period > 0 ? std::floor(v[0] / period) * period : 0.0;
   for (int i = 0; i < 3; ++i) v[i] = std::clamp(v[i] - shift, -kMaxTexel, kMaxTexel);
+}
+
+TexelSource WhiteTexelSource() {
+  static const PixelBuffer white = [] {
+    PixelBuffer p(Format_A8R8G8B8, 1, 1);
+    std::fill(p.bytes.begin(), p.bytes.end(), uint8_t(255));
+    return p;
+  }();
+  return {&white, int64_t(1) << 32, int64_t(1) << 32, 0};
 }
 
 bool PlanarQuad(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
@@ -103,9 +160,7 @@ bool Rasterizer::Culled(int64_t area) const {
 void Rasterizer::TextureCoordinates(const ScreenVertex* v, const double* px, const double* py) {
   const SoftTexture& texture = *state_->texture;
   const PixelBuffer& base = texture.Level(0);
-  const auto plane = [&](double f0, double f1, double f2) {
-    return MakePlane(px, py, f0, f1, f2);
-  };
+  const auto plane = [&](double f0, double f1, double f2) { return MakePlane(px, py, f0, f1, f2); };
   // Texels per pixel on level 0 decide minification and the mip level.
   const Plane u = plane(v[0].u, v[1].u, v[2].u), w = plane(v[0].v, v[1].v, v[2].v);
   const double rho = std::max(std::hypot(u.dx * base.width, w.dx * base.height),
@@ -113,8 +168,8 @@ void Rasterizer::TextureCoordinates(const ScreenVertex* v, const double* px, con
   const bool minify = rho > 1.0;
   int level = 0;
   if (minify && state_->mip_filter != Filter_None && texture.GetLevelCount() > 1)
-    level = int(std::clamp(std::floor(std::log2(rho) + 0.5), 0.0,
-                           double(texture.GetLevelCount() - 1)));
+    level =
+        int(std::clamp(std::floor(std::log2(rho) + 0.5), 0.0, double(texture.GetLevelCount() - 1)));
   ctx_.linear = (minify ? state_->min_filter : state_->mag_filter) == Filter_Linear;
   const PixelBuffer& lv = texture.Level(level);
   ctx_.tex.level = &lv;
@@ -137,9 +192,7 @@ void Rasterizer::TextureCoordinates(const ScreenVertex* v, const double* px, con
 void Rasterizer::Setup(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c,
                        const double* px, const double* py) {
   const ScreenVertex v[3] = {a, b, c};
-  const auto plane = [&](double f0, double f1, double f2) {
-    return MakePlane(px, py, f0, f1, f2);
-  };
+  const auto plane = [&](double f0, double f1, double f2) { return MakePlane(px, py, f0, f1, f2); };
   ctx_.state = state_;
   ctx_.gouraud = a.color != b.color || a.color != c.color;
   ctx_.flat_color = a.color;
@@ -153,9 +206,17 @@ void Rasterizer::Setup(const ScreenVertex& a, const ScreenVertex& b, const Scree
     planes_.b = channel_plane(0);
   }
   planes_.z = plane(a.z * 65535.0, b.z * 65535.0, c.z * 65535.0);
-  if (state_->texture) TextureCoordinates(v, px, py);
-  ctx_.step.s = state_->texture ? ToFixed(planes_.s.dx, kFixed32) : 0;
-  ctx_.step.t = state_->texture ? ToFixed(planes_.t.dx, kFixed32) : 0;
+  if (state_->texture) {
+    TextureCoordinates(v, px, py);
+  } else {
+    // Without a texture the texture argument is opaque white: a 1x1 white texture at 0, 0
+    // lets the sprite loops draw untextured primitives too.
+    ctx_.tex = WhiteTexelSource();
+    ctx_.linear = false;
+    planes_.s = planes_.t = Plane();
+  }
+  ctx_.step.s = ToFixed(planes_.s.dx, kFixed32);
+  ctx_.step.t = ToFixed(planes_.t.dx, kFixed32);
   ctx_.step.z = ToFixed(planes_.z.dx, kFixed32);
   if (ctx_.gouraud) {
     ctx_.step.r = ToFixed16(planes_.r.dx);
@@ -168,10 +229,8 @@ void Rasterizer::Setup(const ScreenVertex& a, const ScreenVertex& b, const Scree
 
 Interpolants Rasterizer::InterpolantsAt(double x, double y) const {
   Interpolants at;
-  if (state_->texture) {
-    at.s = ToFixed(planes_.s.At(x, y), kFixed32);
-    at.t = ToFixed(planes_.t.At(x, y), kFixed32);
-  }
+  at.s = ToFixed(planes_.s.At(x, y), kFixed32);
+  at.t = ToFixed(planes_.t.At(x, y), kFixed32);
   at.z = ToFixed(planes_.z.At(x, y), kFixed32);
   if (ctx_.gouraud) {
     at.r = ToFixed16(planes_.r.At(x, y));
@@ -196,8 +255,7 @@ void Rasterizer::Triangle(ScreenVertex a, ScreenVertex b, ScreenVertex c) {
     std::swap(x[1], x[2]);
     std::swap(y[1], y[2]);
   }
-  const int64_t row_first =
-      std::max<int64_t>(top_, CeilDiv(std::min({y[0], y[1], y[2]}), kSub));
+  const int64_t row_first = std::max<int64_t>(top_, CeilDiv(std::min({y[0], y[1], y[2]}), kSub));
   const int64_t row_last =
       std::min<int64_t>(bottom_ - 1, FloorDiv(std::max({y[0], y[1], y[2]}), kSub));
   if (row_first > row_last || left_ >= right_) return;
@@ -206,29 +264,16 @@ void Rasterizer::Triangle(ScreenVertex a, ScreenVertex b, ScreenVertex c) {
   const double py[3] = {double(y[0]) / kSub, double(y[1]) / kSub, double(y[2]) / kSub};
   Setup(a, b, c, px, py);
 
-  // Edge i runs from vertex i to vertex i+1; a pixel centre p is inside when
-  // dx * (p.y - y0) - dy * (p.x - x0) > 0, or == 0 on a top or left edge.
-  struct Edge {
-    int64_t dx, dy, x0, y0, bias;
-  } edges[3];
+  EdgeWalk edges[3];
   for (int i = 0; i < 3; ++i) {
     const int j = (i + 1) % 3;
-    const int64_t dx = x[j] - x[i], dy = y[j] - y[i];
-    const bool top_left = dy < 0 || (dy == 0 && dx > 0);
-    edges[i] = {dx, dy, x[i], y[i], top_left ? 0 : -1};
+    edges[i] = EdgeWalk(x[i], y[i], x[j], y[j], row_first);
   }
   for (int64_t row = row_first; row <= row_last; ++row) {
     int64_t lo = left_, hi = right_ - 1;
-    for (const Edge& e : edges) {
-      // The edge value along the row is k + step * column.
-      const int64_t k = e.dx * (row * kSub - e.y0) + e.dy * e.x0 + e.bias;
-      const int64_t step = -e.dy * kSub;
-      if (step > 0)
-        lo = std::max(lo, CeilDiv(-k, step));
-      else if (step < 0)
-        hi = std::min(hi, FloorDiv(k, -step));
-      else if (k < 0)
-        hi = lo - 1;
+    for (EdgeWalk& e : edges) {
+      e.Bound(&lo, &hi);
+      e.NextRow();
     }
     if (lo <= hi) ShadeRow(int(row), int(lo), int(hi + 1));
   }
@@ -256,7 +301,8 @@ void Rasterizer::Quad(const ScreenVertex& a, const ScreenVertex& b, const Screen
   const double px[3] = {double(ax) / kSub, double(bx) / kSub, double(cx) / kSub};
   const double py[3] = {double(ay) / kSub, double(by) / kSub, double(cy) / kSub};
   Setup(a, b, c, px, py);
-  for (int64_t row = row_first; row < row_end; ++row) ShadeRow(int(row), int(col_first), int(col_end));
+  for (int64_t row = row_first; row < row_end; ++row)
+    ShadeRow(int(row), int(col_first), int(col_end));
 }
 
 void Rasterizer::Line(ScreenVertex a, ScreenVertex b) {

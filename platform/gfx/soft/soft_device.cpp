@@ -11,8 +11,12 @@ namespace gfx::soft {
 namespace {
 
 bool IsPow2(int v) { return v > 0 && (v & (v - 1)) == 0; }
-bool ValidSize(int w, int h) { return w > 0 && h > 0 && w <= kMaxSurfaceSize && h <= kMaxSurfaceSize; }
-bool ValidPool(Pool pool) { return pool == Pool_Default || pool == Pool_Managed || pool == Pool_SystemMem; }
+bool ValidSize(int w, int h) {
+  return w > 0 && h > 0 && w <= kMaxSurfaceSize && h <= kMaxSurfaceSize;
+}
+bool ValidPool(Pool pool) {
+  return pool == Pool_Default || pool == Pool_Managed || pool == Pool_SystemMem;
+}
 
 template <typename T, typename F>
 Result Allocate(std::shared_ptr<T>* out, F make) {
@@ -22,6 +26,16 @@ Result Allocate(std::shared_ptr<T>* out, F make) {
   } catch (const std::bad_alloc&) {
     return Result::OutOfMemory;
   }
+}
+
+// Fills x0 .. x1 by y0 .. y1 of an uncompressed buffer with one encoded pixel: the first row
+// pixel by pixel, the others as copies of it.
+void FillRect(PixelBuffer& buffer, int x0, int y0, int x1, int y1, const uint8_t* pixel) {
+  if (x0 >= x1 || y0 >= y1) return;
+  const size_t bpp = size_t(BytesPerPixel(buffer.format));
+  uint8_t* first = buffer.Row(y0) + x0 * bpp;
+  for (int x = x0; x < x1; ++x) std::memcpy(first + (x - x0) * bpp, pixel, bpp);
+  for (int y = y0 + 1; y < y1; ++y) std::memcpy(buffer.Row(y) + x0 * bpp, first, (x1 - x0) * bpp);
 }
 
 }  // namespace
@@ -61,8 +75,8 @@ void CpuDevice::InitializeFromParams(const PresentParams& params) {
                                                Usage_RenderTarget, Pool_Default);
   auto_depth_.reset();
   if (params.enable_auto_depth_stencil)
-    auto_depth_ = std::make_shared<SoftSurface>(buffer(Format_D16), Usage_DepthStencil,
-                                                Pool_Default);
+    auto_depth_ =
+        std::make_shared<SoftSurface>(buffer(Format_D16), Usage_DepthStencil, Pool_Default);
   UnbindAll();
   render_target_ = back_buffer_;
   depth_surface_ = auto_depth_;
@@ -159,22 +173,20 @@ Result CpuDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t) {
       !(z >= 0.0f && z <= 1.0f))
     return Result::InvalidCall;
   if (!Operational()) return Result::Ok;
-  const int x0 = viewport_.x, x1 = viewport_.x + viewport_.width;
+  const int x1 = viewport_.x + viewport_.width, y1 = viewport_.y + viewport_.height;
   if (flags & Clear_Target) {
     PixelBuffer& target = render_target_->Pixels();
-    const int bpp = BytesPerPixel(target.format);
-    for (int y = viewport_.y; y < viewport_.y + viewport_.height; ++y) {
-      uint8_t* row = target.Row(y);
-      for (int x = x0; x < x1; ++x) WriteArgb(target.format, color, row + x * bpp);
-    }
+    uint8_t pixel[4];
+    WriteArgb(target.format, color, pixel);
+    FillRect(target, viewport_.x, viewport_.y, x1, y1, pixel);
   }
   if (flags & Clear_ZBuffer) {
     PixelBuffer& depth = depth_surface_->Pixels();
     const uint16_t value = uint16_t(std::lround(z * 65535.0f));
-    const int y_end = std::min(viewport_.y + viewport_.height, depth.height);
-    const int x_end = std::min(x1, depth.width);
-    for (int y = viewport_.y; y < y_end; ++y)
-      for (int x = x0; x < x_end; ++x) std::memcpy(depth.Row(y) + x * 2, &value, 2);
+    uint8_t pixel[2];
+    std::memcpy(pixel, &value, 2);
+    FillRect(depth, viewport_.x, viewport_.y, std::min(x1, depth.width), std::min(y1, depth.height),
+             pixel);
   }
   return Result::Ok;
 }
@@ -195,8 +207,7 @@ Result CpuDevice::SetTextureStageState(int stage, TextureStageState state, uint3
   return r;
 }
 
-Result CpuDevice::GetTextureStageState(int stage, TextureStageState state,
-                                       uint32_t* value) const {
+Result CpuDevice::GetTextureStageState(int stage, TextureStageState state, uint32_t* value) const {
   return states_.GetStage(stage, state, value);
 }
 

@@ -53,8 +53,8 @@ class CpuDevice final : public SoftDevice {
   Result GetDepthStencilSurface(std::shared_ptr<Surface>* out) override;
   Result GetBackBuffer(int swap_chain, int index, std::shared_ptr<Surface>* out) override;
 
-  Result CreateTexture(int width, int height, int levels, uint32_t usage, Format format,
-                       Pool pool, std::shared_ptr<Texture>* out) override;
+  Result CreateTexture(int width, int height, int levels, uint32_t usage, Format format, Pool pool,
+                       std::shared_ptr<Texture>* out) override;
   Result CreateDepthStencilSurface(int width, int height, Format format,
                                    std::shared_ptr<Surface>* out) override;
   Result CreateVertexBuffer(int length, uint32_t usage, uint32_t fvf, Pool pool,
@@ -67,8 +67,8 @@ class CpuDevice final : public SoftDevice {
   Result SetIndices(std::shared_ptr<IndexBuffer> buffer) override;
   Result SetFVF(uint32_t fvf) override;
   Result DrawPrimitive(PrimitiveType type, int start_vertex, int primitive_count) override;
-  Result DrawIndexedPrimitive(PrimitiveType type, int base_vertex, int min_index,
-                              int vertex_count, int start_index, int primitive_count) override;
+  Result DrawIndexedPrimitive(PrimitiveType type, int base_vertex, int min_index, int vertex_count,
+                              int start_index, int primitive_count) override;
 
   const Stats& GetStats() const override { return stats_; }
   void ResetStats() override { stats_ = Stats(); }

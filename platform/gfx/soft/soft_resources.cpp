@@ -69,8 +69,8 @@ SoftTexture::SoftTexture(int width, int height, int levels, uint32_t usage, Form
                          Pool pool)
     : usage_(usage), pool_(pool) {
   for (int i = 0; i < levels; ++i)
-    levels_.push_back(std::make_shared<PixelBuffer>(format, std::max(1, width >> i),
-                                                    std::max(1, height >> i)));
+    levels_.push_back(
+        std::make_shared<PixelBuffer>(format, std::max(1, width >> i), std::max(1, height >> i)));
 }
 
 Result SoftTexture::GetLevelDesc(int level, SurfaceDesc* out) const {
@@ -92,14 +92,12 @@ Result SoftTexture::UnlockRect(int level) {
 
 Result SoftTexture::GetSurfaceLevel(int level, std::shared_ptr<Surface>* out) {
   if (!out || !ValidLevel(level)) return Result::InvalidCall;
-  *out = std::make_shared<SoftSurface>(levels_[size_t(level)], usage_, pool_,
-                                       shared_from_this());
+  *out = std::make_shared<SoftSurface>(levels_[size_t(level)], usage_, pool_, shared_from_this());
   return Result::Ok;
 }
 
 Result ByteBuffer::Lock(int offset, int size, void** out) {
-  if (!out || locked_ || offset < 0 || size < 0 || offset >= Length() ||
-      size > Length() - offset)
+  if (!out || locked_ || offset < 0 || size < 0 || offset >= Length() || size > Length() - offset)
     return Result::InvalidCall;
   locked_ = true;
   *out = bytes_.data() + offset;

@@ -88,7 +88,8 @@ uint32_t Combine(const PixelState& st, uint32_t texel, uint32_t diffuse) {
   const uint32_t c2 = StageArg(st.color_arg2, texel, diffuse);
   const uint32_t a1 = StageArg(st.alpha_arg1, texel, diffuse) >> 24;
   const uint32_t a2 = StageArg(st.alpha_arg2, texel, diffuse) >> 24;
-  const uint32_t alpha = st.alpha_op == TOP_Disable ? diffuse >> 24 : OpChannel(st.alpha_op, a1, a2);
+  const uint32_t alpha =
+      st.alpha_op == TOP_Disable ? diffuse >> 24 : OpChannel(st.alpha_op, a1, a2);
   return PackArgb(alpha, OpChannel(st.color_op, Channel(c1, 16), Channel(c2, 16)),
                   OpChannel(st.color_op, Channel(c1, 8), Channel(c2, 8)),
                   OpChannel(st.color_op, c1 & 255, c2 & 255));

@@ -49,17 +49,15 @@ using SpanFunction = void (*)(const SpanContext& ctx, int y, int x0, int x1, Int
 // What is constant over one primitive.
 struct SpanContext {
   const PixelState* state = nullptr;
-  TexelSource tex;
-  bool linear = false;    // bilinear instead of point sampling
-  bool gouraud = false;   // colour interpolated; else flat_color
+  TexelSource tex;       // a 1x1 white level when no texture is bound
+  bool linear = false;   // bilinear instead of point sampling
+  bool gouraud = false;  // colour interpolated; else flat_color
   uint32_t flat_color = 0xFFFFFFFF;
-  Interpolants step;      // change per pixel along x
+  Interpolants step;  // change per pixel along x
   SpanFunction shade = nullptr;
 };
 
-inline uint32_t ColorChannel(int32_t v) {
-  return uint32_t(std::clamp((v + 0x8000) >> 16, 0, 255));
-}
+inline uint32_t ColorChannel(int32_t v) { return uint32_t(std::clamp((v + 0x8000) >> 16, 0, 255)); }
 
 // The interpolated colour as 0xAARRGGBB.
 inline uint32_t PackedColor(const Interpolants& at) {

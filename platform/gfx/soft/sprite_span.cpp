@@ -61,7 +61,8 @@ Lanes LerpLanes(Lanes a, Lanes b, Lanes w) { return (a * (Splat(256) - w) + b * 
 
 // Combines, alpha-tests and blends a pair of source texels onto the pair dst.
 template <SpriteColor kColor, SpriteBlend kBlend>
-[[gnu::always_inline]] inline uint64_t ShadeTwo(Lanes src, uint64_t diffuse, uint64_t dst, Lanes alpha_min, Lanes target_or) {
+[[gnu::always_inline]] inline uint64_t ShadeTwo(Lanes src, uint64_t diffuse, uint64_t dst,
+                                                Lanes alpha_min, Lanes target_or) {
   if constexpr (kColor == SpriteColor::Modulate) src = Mul255(src, Widen(diffuse));
   if constexpr (kColor == SpriteColor::Add) {
     const Lanes d = Widen(diffuse);
@@ -195,8 +196,10 @@ void SpriteSpan(const SpanContext& ctx, int y, int x0, int x1, Interpolants at) 
   const uint8_t* row_texels = nullptr;  // the next texel of a contiguous walk
   const auto next_texel = [&](auto walk) {
     const auto texel = [&] {
-      if constexpr (kLinear) return grid.Linear(s, t);
-      else return grid.Point(s, t);
+      if constexpr (kLinear)
+        return grid.Linear(s, t);
+      else
+        return grid.Point(s, t);
     }();
     if constexpr (decltype(walk)::value == Walk::Wrapping) {
       StepWrapped(s, step.s, width_fixed);
@@ -218,8 +221,10 @@ void SpriteSpan(const SpanContext& ctx, int y, int x0, int x1, Interpolants at) 
     } else {
       const auto first = next_texel(walk);
       const auto second = kSingle ? first : next_texel(walk);
-      if constexpr (kLinear) return FilterPair(first, second) | texel_or;
-      else return PairOf(first, second) | texel_or;
+      if constexpr (kLinear)
+        return FilterPair(first, second) | texel_or;
+      else
+        return PairOf(first, second) | texel_or;
     }
   };
   // Shades the next pair of pixels at out.
@@ -279,16 +284,19 @@ bool SpriteBlendOf(const PixelState& st, SpriteBlend* blend) {
     return true;
   }
   if (st.src_blend != Blend_SrcAlpha) return false;
-  if (st.dst_blend == Blend_InvSrcAlpha) *blend = SpriteBlend::Over;
-  else if (st.dst_blend == Blend_One) *blend = SpriteBlend::Add;
-  else return false;
+  if (st.dst_blend == Blend_InvSrcAlpha)
+    *blend = SpriteBlend::Over;
+  else if (st.dst_blend == Blend_One)
+    *blend = SpriteBlend::Add;
+  else
+    return false;
   return true;
 }
 
 bool SpriteEligible(const SpanContext& ctx, SpriteBlend* blend) {
   const PixelState& st = *ctx.state;
-  return st.texture && Is32Bit(ctx.tex.level->format) && Is32Bit(st.color->format) &&
-         !st.z_test && st.address_u == Address_Wrap && st.address_v == Address_Wrap &&
+  return Is32Bit(ctx.tex.level->format) && Is32Bit(st.color->format) && !st.z_test &&
+         st.address_u == Address_Wrap && st.address_v == Address_Wrap &&
          (st.color_op == TOP_Modulate || st.color_op == TOP_Add) &&
          IsTextureAndDiffuse(st.color_arg1, st.color_arg2) && st.alpha_op == TOP_Modulate &&
          IsTextureAndDiffuse(st.alpha_arg1, st.alpha_arg2) && SpriteAlphaTest(st) &&
