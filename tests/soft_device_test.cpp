@@ -121,6 +121,9 @@ TEST_F(SoftDevice, LostResettableResetCycle) {
   const auto reset_fails_while_held = [&](auto& held) {
     EXPECT_EQ(device->Reset(Params()), Result::InvalidCall);
     EXPECT_EQ(device->TestCooperativeLevel(), Result::DeviceNotReset);
+    // The device stays usable (calls accepted, nothing drawn) until a reset succeeds.
+    EXPECT_EQ(device->SetViewport({0, 0, 4, 4, 0, 1}), Result::Ok);
+    EXPECT_EQ(device->Clear(Clear_Target, 0xFFFFFFFF, 1), Result::Ok);
     held.reset();
   };
   reset_fails_while_held(vb);

@@ -1,5 +1,8 @@
 #include "platform/gfx/soft/dxt.h"
 
+#include "platform/gfx/soft/pixel_format.h"
+#include "platform/gfx/soft/pixel_math.h"
+
 namespace gfx::soft {
 namespace {
 
@@ -7,9 +10,10 @@ struct Rgb {
   uint32_t r, g, b;
 };
 
-Rgb Unpack565(uint32_t v) {
-  const uint32_t r = v >> 11, g = (v >> 5) & 63, b = v & 31;
-  return {(r << 3) | (r >> 2), (g << 2) | (g >> 4), (b << 3) | (b >> 2)};
+// A little-endian 5-6-5 endpoint.
+Rgb Endpoint(const uint8_t* bytes) {
+  const uint32_t c = ReadArgb(Format_R5G6B5, bytes);
+  return {Channel(c, 16), Channel(c, 8), Channel(c, 0)};
 }
 
 uint32_t Pack(uint32_t a, Rgb c) { return a << 24 | c.r << 16 | c.g << 8 | c.b; }
@@ -25,7 +29,7 @@ Rgb Mix(Rgb a, uint32_t wa, Rgb b, uint32_t wb) {
 uint32_t ColorTexel(const uint8_t* block, int x, int y, bool dxt1, uint32_t alpha) {
   const uint32_t c0 = block[0] | block[1] << 8, c1 = block[2] | block[3] << 8;
   const uint32_t index = (block[4 + y] >> (2 * x)) & 3;
-  const Rgb e0 = Unpack565(c0), e1 = Unpack565(c1);
+  const Rgb e0 = Endpoint(block), e1 = Endpoint(block + 2);
   const bool four_colors = !dxt1 || c0 > c1;
   switch (index) {
     case 0:

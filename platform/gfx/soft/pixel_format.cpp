@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/gfx/soft/pixel_math.h"
+
 namespace gfx::soft {
 namespace {
 
@@ -12,10 +14,6 @@ uint16_t Load16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 void Store16(uint8_t* p, uint32_t v) {
   p[0] = uint8_t(v);
   p[1] = uint8_t(v >> 8);
-}
-
-uint32_t Argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
-  return a << 24 | r << 16 | g << 8 | b;
 }
 
 }  // namespace
@@ -65,13 +63,13 @@ uint32_t ReadArgb(Format f, const uint8_t* p) {
     }
     case Format_R5G6B5: {
       const uint32_t v = Load16(p);
-      return Argb(255, Expand5(v >> 11), Expand6((v >> 5) & 63), Expand5(v & 31));
+      return PackArgb(255, Expand5(v >> 11), Expand6((v >> 5) & 63), Expand5(v & 31));
     }
     case Format_X1R5G5B5:
     case Format_A1R5G5B5: {
       const uint32_t v = Load16(p);
       const uint32_t a = (f == Format_X1R5G5B5 || (v & 0x8000)) ? 255 : 0;
-      return Argb(a, Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31));
+      return PackArgb(a, Expand5((v >> 10) & 31), Expand5((v >> 5) & 31), Expand5(v & 31));
     }
     default:
       return 0;

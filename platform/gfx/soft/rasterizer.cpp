@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/gfx/soft/pixel_math.h"
+
 namespace gfx::soft {
 namespace {
 
@@ -90,8 +92,6 @@ int32_t ToFixed16(double v) {
   if (std::isnan(f)) return 0;
   return int32_t(RoundNearest(std::clamp(f, -1.0e9, 1.0e9)));
 }
-
-uint32_t Channel(uint32_t c, int shift) { return (c >> shift) & 255; }
 
 // Moves texel coordinates of a wrapping axis by whole periods near zero and bounds them.
 void LimitTexelRange(double* v, int size, uint32_t address) {

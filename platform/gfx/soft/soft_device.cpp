@@ -123,6 +123,9 @@ Result CpuDevice::Reset(const PresentParams& params) {
   UnbindAll();
   in_scene_ = false;
   if (DefaultPoolResourcesHeld()) {
+    // Still not reset, but with the old buffers as its target so every call stays safe.
+    render_target_ = back_buffer_;
+    depth_surface_ = auto_depth_;
     cooperative_ = Result::DeviceNotReset;
     return Result::InvalidCall;
   }

@@ -36,8 +36,7 @@ uint32_t FetchTexel(const TexelSource& tex, int x, int y) {
   return ReadArgb(p.format, p.Row(y) + x * BytesPerPixel(p.format));
 }
 
-// Linear filter weight 0..256 from the fraction of a 32.32 coordinate.
-uint32_t SampleGeneral(const SpanContext& ctx, int64_t s, int64_t t) {
+uint32_t Sample(const SpanContext& ctx, int64_t s, int64_t t) {
   const TexelSource& tex = ctx.tex;
   const int w = tex.level->width, h = tex.level->height;
   const uint32_t au = ctx.state->address_u, av = ctx.state->address_v;
@@ -168,7 +167,7 @@ uint16_t DepthAt(const Interpolants& at) {
 
 void ShadeGeneral(const SpanContext& ctx, int x, int y, const Interpolants& at) {
   const PixelState& st = *ctx.state;
-  const uint32_t texel = st.texture ? SampleGeneral(ctx, at.s, at.t) : 0xFFFFFFFFu;
+  const uint32_t texel = st.texture ? Sample(ctx, at.s, at.t) : 0xFFFFFFFFu;
   const uint32_t src = Combine(st, texel, DiffuseAt(ctx, at));
   if (st.alpha_test && !Compare(st.alpha_func, src >> 24, st.alpha_ref)) return;
   if (st.z_test) {
