@@ -366,6 +366,28 @@ TEST_F(SoftRaster, PointMipLevelFollowsTheMinification) {
   EXPECT_EQ(Pixel(11, 11), colours[0]);
 }
 
+TEST_F(SoftRaster, TextureFormatsWithoutAlphaReadOpaque) {
+  // X8R8G8B8 texels whose unused byte is 0, through both filters; then 5-6-5 texels.
+  device->SetTexture(0, MakeTexture(2, 1, {0x00FF0000, 0x0000FF00}, Format_X8R8G8B8));
+  for (uint32_t filter : {Filter_Point, Filter_Linear}) {
+    device->SetSamplerState(0, SAMP_MagFilter, filter);
+    DrawQuads(Quad(0, 0, 2, 1));
+    EXPECT_EQ(Pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(1, 0), 0xFF00FF00u);
+  }
+  std::shared_ptr<Texture> tex;
+  ASSERT_EQ(device->CreateTexture(2, 1, 1, 0, Format_R5G6B5, Pool_Managed, &tex), Result::Ok);
+  LockedRect lr;
+  ASSERT_EQ(tex->LockRect(0, &lr, nullptr, 0), Result::Ok);
+  const uint16_t texels[2] = {0x001F, 0x07E0};  // blue, green
+  std::memcpy(lr.bits, texels, sizeof texels);
+  tex->UnlockRect(0);
+  device->SetTexture(0, tex);
+  DrawQuads(Quad(4, 0, 6, 1));
+  EXPECT_EQ(Pixel(4, 0), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(5, 0), 0xFF00FF00u);
+}
+
 TEST_F(SoftRaster, SixteenBitBackBufferPresentsAsThirtyTwoBit) {
   Create({}, Format_R5G6B5);
   device->SetTexture(0, nullptr);
