@@ -4,21 +4,11 @@
 namespace {
 
 os::Message Key(os::MsgType type, int key, bool repeat = false, int chr = 0) {
-  os::Message m;
-  m.type = type;
-  m.key = key;
-  m.repeat = repeat;
-  m.chr = chr;
-  return m;
+  return {.type = type, .key = key, .repeat = repeat, .chr = chr};
 }
 
 os::Message Mouse(os::MsgType type, int x, int y, int key = 0) {
-  os::Message m;
-  m.type = type;
-  m.x = x;
-  m.y = y;
-  m.key = key;
-  return m;
+  return {.type = type, .key = key, .x = x, .y = y};
 }
 
 }  // namespace

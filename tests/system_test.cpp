@@ -39,12 +39,7 @@ bool ExitFunc() { return ++g_exit_asks, g_exit_answer; }
 bool FocusLost() { return ++g_focus_lost, false; }
 bool FocusGained() { return ++g_focus_gained, false; }
 
-os::Message Msg(os::MsgType type, int key = 0) {
-  os::Message m;
-  m.type = type;
-  m.key = key;
-  return m;
-}
+os::Message Msg(os::MsgType type, int key = 0) { return {.type = type, .key = key}; }
 
 }  // namespace
 
