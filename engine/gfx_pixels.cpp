@@ -2,23 +2,23 @@
 
 #include <algorithm>
 
-#include "platform/gfx/soft/dxt.h"
-#include "platform/gfx/soft/pixel_format.h"
+#include "platform/gfx/dxt.h"
+#include "platform/gfx/pixel_format.h"
 
 namespace gfx_pixels {
 
 std::vector<uint32_t> ToArgb(gfx::Format format, const uint8_t* bits, size_t pitch, int width,
                              int height) {
   const bool compressed = gfx::IsCompressed(format);
-  const int unit = compressed ? gfx::soft::BlockBytes(format) : gfx::soft::BytesPerPixel(format);
+  const int unit = compressed ? gfx::BlockBytes(format) : gfx::BytesPerPixel(format);
   if (unit == 0 || width <= 0 || height <= 0) return {};
   std::vector<uint32_t> out(size_t(width) * height);
   for (int y = 0; y < height; ++y) {
     const uint8_t* row = bits + (compressed ? size_t(y / 4) : size_t(y)) * pitch;
     for (int x = 0; x < width; ++x)
       out[size_t(y) * width + x] =
-          compressed ? gfx::soft::DecodeDxtTexel(format, row + size_t(x / 4) * unit, x % 4, y % 4)
-                     : gfx::soft::ReadArgb(format, row + size_t(x) * unit);
+          compressed ? gfx::DecodeDxtTexel(format, row + size_t(x / 4) * unit, x % 4, y % 4)
+                     : gfx::ReadArgb(format, row + size_t(x) * unit);
   }
   return out;
 }

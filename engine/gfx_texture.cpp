@@ -8,7 +8,7 @@
 #include "engine/gfx_pixels.h"
 #include "engine/graphics.h"
 #include "engine/tvk_impl.h"
-#include "platform/gfx/soft/pixel_format.h"
+#include "platform/gfx/pixel_format.h"
 #include "platform/image/image.h"
 
 namespace {
@@ -38,8 +38,8 @@ bool WriteLevel(gfx::Texture& texture, int level, const uint8_t* src, size_t src
   if (!gfx::Succeeded(texture.GetLevelDesc(level, &desc)) ||
       !gfx::Succeeded(texture.LockRect(level, &locked, nullptr, gfx::Lock_None)))
     return false;
-  const size_t row_bytes = size_t(gfx::soft::RowPitch(desc.format, desc.width));
-  const int rows = gfx::soft::RowCount(desc.format, desc.height);
+  const size_t row_bytes = size_t(gfx::RowPitch(desc.format, desc.width));
+  const int rows = gfx::RowCount(desc.format, desc.height);
   const size_t copy = std::min(row_bytes, src_pitch);
   for (int y = 0; y < rows; ++y) {
     uint8_t* dst = static_cast<uint8_t*>(locked.bits) + size_t(y) * locked.pitch;
@@ -151,7 +151,7 @@ std::shared_ptr<gfx::Texture> Graphics::TextureFromImage(const image::Image& img
   std::vector<uint32_t> argb;  // the current level as 32-bit pixels, halved for the next one
   for (int level = 0; level < levels; ++level) {
     const int w = LevelDimension(img.width, level), h = LevelDimension(img.height, level);
-    const size_t pitch = size_t(gfx::soft::RowPitch(img.format, w));
+    const size_t pitch = size_t(gfx::RowPitch(img.format, w));
     bool written;
     if (argb_format) {
       argb = level < stored_levels
@@ -161,7 +161,7 @@ std::shared_ptr<gfx::Texture> Graphics::TextureFromImage(const image::Image& img
       written = WriteLevel(*texture, level, reinterpret_cast<const uint8_t*>(argb.data()),
                            size_t(w) * 4, h);
     } else {
-      written = WriteLevel(*texture, level, starts[level], pitch, gfx::soft::RowCount(format, h));
+      written = WriteLevel(*texture, level, starts[level], pitch, gfx::RowCount(format, h));
     }
     if (!written) return nullptr;
   }

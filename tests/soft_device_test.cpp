@@ -1,6 +1,6 @@
 // The software device as an API: adapter and modes, resource rules, the lost and reset
 // cycle, the counters, argument checking, and compressed-texture decoding.
-#include "platform/gfx/soft/dxt.h"
+#include "platform/gfx/dxt.h"
 #include "soft_test_support.h"
 
 namespace {
@@ -322,7 +322,6 @@ TEST_F(SoftDevice, RenderTargetLevelKeepsItsTextureAlive) {
 // ---- compressed textures ----
 
 TEST(SoftDxt, DecodesKnownBlocks) {
-  using soft::DecodeDxtTexel;
   // Red and blue endpoints; row 0 uses indices 0, 1, 2, 3.
   const uint8_t four[8] = {0x00, 0xF8, 0x1F, 0x00, 0xE4, 0, 0, 0};
   EXPECT_EQ(DecodeDxtTexel(Format_DXT1, four, 0, 0), 0xFFFF0000u);

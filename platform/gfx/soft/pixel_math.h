@@ -4,13 +4,9 @@
 
 #include <cstdint>
 
+#include "platform/gfx/pixel_format.h"  // Channel, PackArgb
+
 namespace gfx::soft {
-
-inline uint32_t Channel(uint32_t argb, int shift) { return (argb >> shift) & 255; }
-
-inline uint32_t PackArgb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
-  return a << 24 | r << 16 | g << 8 | b;
-}
 
 // a * b / 255, rounded to nearest; exact for 0 and 255.
 inline uint32_t Mul255(uint32_t a, uint32_t b) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "platform/gfx/soft/pixel_format.h"
+#include "platform/gfx/pixel_format.h"
 
 namespace gfx::soft {
 namespace {

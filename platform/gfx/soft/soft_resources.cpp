@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gfx/soft/pixel_format.h"
+#include "platform/gfx/pixel_format.h"
 
 namespace gfx::soft {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gfx/soft/dxt.h"
-#include "platform/gfx/soft/pixel_format.h"
+#include "platform/gfx/dxt.h"
+#include "platform/gfx/pixel_format.h"
 #include "platform/gfx/soft/pixel_math.h"
 #include "platform/gfx/soft/sprite_span.h"
 

@@ -1,4 +1,4 @@
-// Storage layout of the formats the software device keeps, and conversion of single pixels
+// Storage layout of the pixel formats, and conversion of single pixels
 // to and from 0xAARRGGBB.
 #pragma once
 
@@ -6,7 +6,13 @@
 
 #include "platform/gfx/format.h"
 
-namespace gfx::soft {
+namespace gfx {
+
+inline uint32_t Channel(uint32_t argb, int shift) { return (argb >> shift) & 255; }
+
+inline uint32_t PackArgb(uint32_t a, uint32_t r, uint32_t g, uint32_t b) {
+  return a << 24 | r << 16 | g << 8 | b;
+}
 
 // Formats a back buffer or render target may have.
 bool IsColorTargetFormat(Format f);
@@ -25,4 +31,4 @@ int RowCount(Format f, int height);
 uint32_t ReadArgb(Format f, const uint8_t* pixel);
 void WriteArgb(Format f, uint32_t argb, uint8_t* pixel);
 
-}  // namespace gfx::soft
+}  // namespace gfx

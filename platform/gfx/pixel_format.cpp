@@ -1,10 +1,9 @@
-#include "platform/gfx/soft/pixel_format.h"
+#include "platform/gfx/pixel_format.h"
 
 #include <cstring>
 
-#include "platform/gfx/soft/pixel_math.h"
 
-namespace gfx::soft {
+namespace gfx {
 namespace {
 
 uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
@@ -99,4 +98,4 @@ void WriteArgb(Format f, uint32_t argb, uint8_t* p) {
   }
 }
 
-}  // namespace gfx::soft
+}  // namespace gfx

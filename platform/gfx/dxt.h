@@ -6,9 +6,9 @@
 
 #include "platform/gfx/format.h"
 
-namespace gfx::soft {
+namespace gfx {
 
 // The texel at (x, y), both 0..3, of one block of format f, as 0xAARRGGBB.
 uint32_t DecodeDxtTexel(Format f, const uint8_t* block, int x, int y);
 
-}  // namespace gfx::soft
+}  // namespace gfx

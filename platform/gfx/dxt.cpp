@@ -1,9 +1,8 @@
-#include "platform/gfx/soft/dxt.h"
+#include "platform/gfx/dxt.h"
 
-#include "platform/gfx/soft/pixel_format.h"
-#include "platform/gfx/soft/pixel_math.h"
+#include "platform/gfx/pixel_format.h"
 
-namespace gfx::soft {
+namespace gfx {
 namespace {
 
 struct Rgb {
@@ -79,4 +78,4 @@ uint32_t DecodeDxtTexel(Format f, const uint8_t* block, int x, int y) {
   }
 }
 
-}  // namespace gfx::soft
+}  // namespace gfx
