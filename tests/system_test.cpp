@@ -247,19 +247,28 @@ TEST_F(SystemTest, FramesPerSecondIsZeroInTheFirstSecond) {
   EXPECT_LT(last, 111);
 }
 
-TEST_F(SystemTest, InactiveWindowSleepsUnlessRunningInBackground) {
+TEST_F(SystemTest, InactiveWindowSleepsUntilFocusReturns) {
   ASSERT_TRUE(Initiate());
   engine->System_SetCallback(State_FrameFunc, CountingFrame);
-  os::Message lost = Msg(os::MsgType::Activate);
-  lost.active = false;
-  // The loop sets active itself; a focus loss queued first stops frames until focus returns.
-  fake->messages.push_back(lost);
-  os::Message gained = Msg(os::MsgType::Activate);
-  gained.active = true;
+  fake->messages.push_back({.type = os::MsgType::Activate, .active = false});
+  fake->on_sleep = [this] {
+    if (fake->sleeps == 5) fake->messages.push_back({.type = os::MsgType::Activate, .active = true});
+  };
   g_stop_after = 1;
-  fake->messages.push_back(gained);
   ASSERT_TRUE(engine->System_Start());
   EXPECT_EQ(g_frames, 1);
+  EXPECT_EQ(fake->sleeps, 5);  // one 1 ms sleep per idle pass, no frame until focus returns
+}
+
+TEST_F(SystemTest, RunInBackgroundKeepsFramesGoingWithoutFocus) {
+  ASSERT_TRUE(Initiate());
+  engine->System_SetBool(State_RunInBackground, true);
+  engine->System_SetCallback(State_FrameFunc, CountingFrame);
+  fake->messages.push_back({.type = os::MsgType::Activate, .active = false});
+  g_stop_after = 3;
+  ASSERT_TRUE(engine->System_Start());
+  EXPECT_EQ(g_frames, 3);
+  EXPECT_EQ(fake->sleeps, 0);
 }
 
 TEST_F(SystemTest, AltF4AsksTheExitFunctionTwiceAndCloses) {

@@ -18,8 +18,13 @@ class FakePlatform : public os::Platform {
     now += tick_per_read;
     return t;
   }
-  void Sleep(uint32_t ms) override { now += ms; ++sleeps; }
+  void Sleep(uint32_t ms) override {
+    now += ms;
+    ++sleeps;
+    if (on_sleep) on_sleep();
+  }
   int sleeps = 0;
+  std::function<void()> on_sleep;
 
   // Window.
   bool window = false;
