@@ -19,24 +19,17 @@ uint32_t NextSeed() {
   return g_seed;
 }
 
-// Copies at most size - 1 characters and always terminates.
-void CopyText(char* dst, size_t size, const char* src) {
-  snprintf(dst, size, "%s", src ? src : "");
-}
-
-}  // namespace
-
 // The key's text as the settings file holds it, or nothing without a file, section or key.
-static std::optional<std::string> ReadSetting(const char* ini, const char* section,
-                                              const char* key) {
+std::optional<std::string> ReadSetting(const char* ini, const char* section, const char* key) {
   if (!ini[0] || !section || !key) return std::nullopt;
   return profile::ReadValue(ini, section, key);
 }
 
-static void WriteSetting(const char* ini, const char* section, const char* key,
-                         const char* value) {
+void WriteSetting(const char* ini, const char* section, const char* key, const char* value) {
   if (ini[0] && section && key && value) profile::WriteValue(ini, section, key, value);
 }
+
+}  // namespace
 
 void TVK_Impl::Settings_PutInt(const char* section, const char* key, int value) {
   char text[16];
@@ -75,7 +68,8 @@ const char* TVK_Impl::Settings_GetText(const char* section, const char* key, con
 // there is no settings file or no such key.
 const char* TVK_Impl::SettingsText(const char* section, const char* key, const char* def) {
   auto value = ReadSetting(ini_file, section, key);
-  CopyText(settings_text_, sizeof settings_text_, value ? value->c_str() : def);
+  const char* text = value ? value->c_str() : def;
+  snprintf(settings_text_, sizeof settings_text_, "%s", text ? text : "");
   return settings_text_;
 }
 
