@@ -20,10 +20,10 @@ install(DIRECTORY kit/ DESTINATION ${TVK_INCLUDE_DIR}/kit FILES_MATCHING PATTERN
 
 # ---- the library a game links ----
 if(BUILD_SHARED_LIBS)
-  # Every object of the static library goes in; the hidden visibility of its build keeps all
-  # but the TVK_API symbols private.
-  add_library(tvk_shared SHARED)
-  target_link_libraries(tvk_shared PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,tvk>")
+  # The static library's objects, compiled once; the hidden visibility of their build keeps
+  # all but the TVK_API symbols private.
+  add_library(tvk_shared SHARED $<TARGET_OBJECTS:tvk>)
+  target_link_libraries(tvk_shared PRIVATE $<TARGET_PROPERTY:tvk,LINK_LIBRARIES>)
   target_include_directories(tvk_shared INTERFACE
                              $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
                              $<INSTALL_INTERFACE:include/tarvok>)

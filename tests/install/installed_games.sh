@@ -2,7 +2,8 @@
 # Installs the engine into a temporary prefix, checks what a game sees there (public headers
 # only, each compiling on its own; a shared library exporting only the public interface), then
 # builds two games outside the tree against it, one through find_package(tarvok) and one
-# through pkg-config, and runs each on the software device: its frame must show the square.
+# through pkg-config, and runs each on the software device under a virtual display: its frame
+# must show the square.
 # The README's first program must build against the same install.
 set -euo pipefail
 src=$1
