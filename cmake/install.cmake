@@ -105,6 +105,7 @@ foreach(check IN ITEMS installed_games debian_package api_reference readme_progr
   set_tests_properties(install_${check} PROPERTIES ENVIRONMENT
     "CXX=${CMAKE_CXX_COMPILER};CXXFLAGS=${TVK_GAME_FLAGS};ASAN_OPTIONS=detect_leaks=0")
 endforeach()
-# Installing and packaging write the same staging folders; one at a time.
+# Packaging first brings the build folder up to date, which the install check reads; one at a
+# time.
 set_tests_properties(install_installed_games install_debian_package PROPERTIES
                      RESOURCE_LOCK tvk_install)
