@@ -1,3 +1,5 @@
+/// @file
+/// The mark on the engine's public interface.
 #pragma once
 
 /// Marks the classes and functions a game may call. A shared build of the engine hides every

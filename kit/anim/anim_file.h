@@ -1,14 +1,17 @@
-// The .anim file of a keyframed grid-mesh model, little-endian 32-bit fields without gaps:
-// version, frame count F, a frame duration (only when version > 4), part count P, P part
-// blocks, one trailing value. A part block holds a 256-byte zero-terminated texture name, the
-// row cells M and column cells N, F key frames of (N + 1) x (M + 1) x/y float pairs (column
-// by column, each column row by row) and one more such grid that carries no meaning.
+/// @file
+/// The .anim file of a keyframed grid-mesh model, little-endian 32-bit fields without gaps:
+/// version, frame count F, a frame duration (only when version > 4), part count P, P part
+/// blocks, one trailing value. A part block holds a 256-byte zero-terminated texture name, the
+/// row cells M and column cells N, F key frames of (N + 1) x (M + 1) x/y float pairs (column
+/// by column, each column row by row) and one more such grid that carries no meaning.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "engine/tvk_export.h"
 
 /// The most parts a model holds.
 inline constexpr int kAnimMaxParts = 16;
@@ -35,14 +38,14 @@ struct AnimFilePart {
 
 /// The contents of a .anim file.
 struct AnimFile {
-  int version = 0;
-  int frame_count = 0;
+  int version = 0;      ///< the file format version
+  int frame_count = 0;  ///< the number of key frames
   bool has_duration = false;  ///< true for version 5 and later
   float duration = 0.0f;      ///< the stored frame duration, when present
-  std::vector<AnimFilePart> parts;
+  std::vector<AnimFilePart> parts;  ///< the parts, in file order
 };
 
 /// Reads a .anim image held in memory. Gives null on success, or a short English reason
 /// ("truncated", "frame count out of range", ...) when the data is refused; every count is
 /// checked against the capacities above before it is used, and nothing past size is read.
-const char* AnimFile_Parse(const uint8_t* data, size_t size, AnimFile* out);
+TVK_API const char* AnimFile_Parse(const uint8_t* data, size_t size, AnimFile* out);

@@ -1,7 +1,8 @@
-// A keyframed character: one textured grid mesh per body part, with the position of every
-// grid vertex stored per key frame. While playing, each vertex moves on the straight line from
-// its place in the current key frame towards its place in the next; the last key frame blends
-// back into the first, so a looping cycle closes on itself.
+/// @file
+/// A keyframed character: one textured grid mesh per body part, with the position of every
+/// grid vertex stored per key frame. While playing, each vertex moves on the straight line from
+/// its place in the current key frame towards its place in the next; the last key frame blends
+/// back into the first, so a looping cycle closes on itself.
 #pragma once
 
 #include <string>

@@ -1,5 +1,6 @@
-// A textured grid of vertices whose cells are drawn as quads; moving the vertices deforms the
-// picture. The animation model draws every body part with one.
+/// @file
+/// A textured grid of vertices whose cells are drawn as quads; moving the vertices deforms the
+/// picture. The animation model draws every body part with one.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,6 @@
-// The .fnt bitmap font file: one skipped byte, the texture file name ended by a 0x10 byte,
-// then 14-byte glyph records of seven signed 16-bit little-endian values.
+/// @file
+/// The .fnt bitmap font file: one skipped byte, the texture file name ended by a 0x10 byte,
+/// then 14-byte glyph records of seven signed 16-bit little-endian values.
 #pragma once
 
 #include <cstddef>
@@ -11,7 +12,13 @@
 
 /// One glyph record of a .fnt file: code, rectangle in the texture, spacing before and after.
 struct FntRecord {
-  int16_t code, x, y, w, h, pre, post;
+  int16_t code;  ///< character code
+  int16_t x;     ///< left pixel in the texture
+  int16_t y;     ///< top pixel in the texture
+  int16_t w;     ///< width in pixels
+  int16_t h;     ///< height in pixels
+  int16_t pre;   ///< pixels added to the pen before the glyph
+  int16_t post;  ///< pixels added to the pen after the glyph
 };
 
 /// The contents of a .fnt file.

@@ -1,6 +1,7 @@
-// A font that draws 8-bit text with one sprite per glyph, every glyph cut from one texture.
-// Made from a .fnt file or from a table of glyph cells (the run-time TrueType path); either
-// way the font owns its glyph sprites and its texture.
+/// @file
+/// A font that draws 8-bit text with one sprite per glyph, every glyph cut from one texture.
+/// Made from a .fnt file or from a table of glyph cells (the run-time TrueType path); either
+/// way the font owns its glyph sprites and its texture.
 #pragma once
 
 #include <array>
@@ -15,8 +16,12 @@
 /// One glyph of a texture-backed font: its rectangle in the texture and the pixels added to
 /// the pen before (pre) and after (post) its width.
 struct GlyphCell {
-  int32_t x, y, w, h;  ///< rectangle in the texture, in pixels
-  int32_t pre, post;   ///< spacing before and after the glyph; may be negative
+  int32_t x;     ///< left pixel in the texture
+  int32_t y;     ///< top pixel in the texture
+  int32_t w;     ///< width in pixels
+  int32_t h;     ///< height in pixels
+  int32_t pre;   ///< pixels added to the pen before the glyph; may be negative
+  int32_t post;  ///< pixels added to the pen after the glyph; may be negative
 };
 
 /// Draws and measures 8-bit text. Byte 10 breaks lines; bytes without a glyph draw as '?'

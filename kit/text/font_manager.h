@@ -1,5 +1,6 @@
-// Fonts rendered at run time from TrueType faces, cached by face, size and style. The
-// manager owns the fonts it makes and the font files it registered.
+/// @file
+/// Fonts rendered at run time from TrueType faces, cached by face, size and style. The
+/// manager owns the fonts it makes and the font files it registered.
 #pragma once
 
 #include <map>

@@ -1,5 +1,6 @@
-// Run-time glyph textures: the characters of a TrueType face drawn into one texture, packed
-// row by row, with each glyph's rectangle and spacing in a process-wide cell table.
+/// @file
+/// Run-time glyph textures: the characters of a TrueType face drawn into one texture, packed
+/// row by row, with each glyph's rectangle and spacing in a process-wide cell table.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,8 @@
 
 /// Character codes first..last, both included. Codes above 255 are left out.
 struct GlyphRange {
-  uint16_t first, last;
+  uint16_t first;  ///< first character code
+  uint16_t last;   ///< last character code, included
 };
 
 /// Largest texture width or height a glyph texture may take.
@@ -28,8 +30,9 @@ TVK_API bool Font_PackGlyphs(int width, int height, const GlyphRange* ranges, in
 
 /// A glyph picture: white pixels whose alpha is the coverage (0xAARRGGBB), rows width apart.
 struct GlyphBitmap {
-  int width = 0, height = 0;
-  std::vector<uint32_t> pixels;
+  int width = 0;                 ///< width in pixels
+  int height = 0;                ///< height in pixels
+  std::vector<uint32_t> pixels;  ///< width x height pixels, row by row
 };
 
 /// Measures the characters of the ranges in the face (a family name; the system picks its

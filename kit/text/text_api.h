@@ -1,7 +1,8 @@
-// The integer-id text API: fonts kept under ids 0, 1, 2, ... (never reused), a selected font
-// and a colour, and one-call printing for overlays such as a frame-rate line. It calls the
-// engine set with Registry_SetEngine. Print calls take their text where a format would go:
-// "%%" prints one percent sign and every other '%' prints as it stands.
+/// @file
+/// The integer-id text API: fonts kept under ids 0, 1, 2, ... (never reused), a selected font
+/// and a colour, and one-call printing for overlays such as a frame-rate line. It calls the
+/// engine set with Registry_SetEngine. Print calls take their text where a format would go:
+/// "%%" prints one percent sign and every other '%' prints as it stands.
 #pragma once
 
 #include <cstdint>

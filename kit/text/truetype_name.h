@@ -1,5 +1,6 @@
-// The family name of a TrueType file, read from its name table with big-endian reads at a
-// tracked position. Read failures are logged through the registry's engine.
+/// @file
+/// The family name of a TrueType file, read from its name table with big-endian reads at a
+/// tracked position. Read failures are logged through the registry's engine.
 #pragma once
 
 #include <cstddef>

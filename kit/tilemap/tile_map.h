@@ -1,6 +1,7 @@
-// A fixed picture assembled from rectangles of textures: each tile names a source rectangle
-// and a screen position, becomes one sprite when the map is built, and is drawn every frame in
-// the order the tiles were added.
+/// @file
+/// A fixed picture assembled from rectangles of textures: each tile names a source rectangle
+/// and a screen position, becomes one sprite when the map is built, and is drawn every frame in
+/// the order the tiles were added.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
-// The .tmap file: a version byte (2) and 252 tile records of six little-endian signed 16-bit
-// values (source x, source y, width, height, screen x, screen y), 3025 bytes in all. Every
-// tile of a file uses the one texture the reader supplies.
+/// @file
+/// The .tmap file: a version byte (2) and 252 tile records of six little-endian signed 16-bit
+/// values (source x, source y, width, height, screen x, screen y), 3025 bytes in all. Every
+/// tile of a file uses the one texture the reader supplies.
 #pragma once
 
 #include <cstddef>
