@@ -42,11 +42,9 @@ install(TARGETS ${TVK_INSTALLED_LIBRARY} EXPORT tarvokTargets
 if(TARGET bass)
   install(TARGETS bass LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 endif()
-foreach(tool IN ITEMS font_builder)
-  if(TARGET ${tool})
-    install(TARGETS ${tool} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  endif()
-endforeach()
+if(TARGET font_builder)
+  install(TARGETS font_builder RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 # ---- dependencies a static link needs, as pkg-config modules ----
 # Read from the library's own link list, so a dependency added there reaches the packages too.
