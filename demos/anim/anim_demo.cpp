@@ -3,10 +3,9 @@
 // model's key-frame count, a mouse cursor and the logo. Escape or closing the window ends it.
 #include <cstdio>
 
-#include "demos/common/demo_icon.h"
+#include "demos/common/demo_app.h"
 #include "engine/tvk.h"
 #include "kit/anim/anim_model.h"
-#include "kit/draw/registry.h"
 #include "kit/draw/sprite.h"
 #include "kit/text/font.h"
 #include "kit/text/font_manager.h"
@@ -68,23 +67,9 @@ bool Render() {
   PrintText(3, 3, fps_text);
   PrintText(3, 32, frames_text);
   cursor->Draw(mouse_x, mouse_y);
-  logo->Draw(float(tvk->System_GetInt(State_ScreenWidth) - 152),
-             float(tvk->System_GetInt(State_ScreenHeight) - 114));
+  DrawLogoInCorner(tvk, logo);
   tvk->Gfx_EndScene();
   return false;
-}
-
-void Configure() {
-  tvk->System_SetText(State_LogFile, "demo5.log");
-  tvk->System_SetCallback(State_FrameFunc, Frame);
-  tvk->System_SetCallback(State_RenderFunc, Render);
-  tvk->System_SetText(State_Title, "Tarvok");
-  tvk->System_SetText(State_Icon, RegisterDemoIcon());
-  tvk->System_SetBool(State_Windowed, true);
-  tvk->System_SetInt(State_ScreenWidth, 800);
-  tvk->System_SetInt(State_ScreenHeight, 600);
-  tvk->System_SetInt(State_Fps, Fps_Unlimited);
-  tvk->System_SetInt(State_ScreenBpp, 32);
 }
 
 void Load() {
@@ -103,7 +88,7 @@ void Load() {
 }
 
 // The part textures go with the graphics shut-down inside System_Finish.
-void ShutDown() {
+void FreeAll() {
   if (fonts) {
     fonts->Clear();
     delete fonts;
@@ -117,22 +102,11 @@ void ShutDown() {
   tvk->Texture_Free(backdrop_texture);
   tvk->Texture_Free(logo_texture);
   tvk->Texture_Free(cursor_texture);
-  tvk->System_Finish();
-  tvk->Release();
 }
 
 }  // namespace
 
 int main() {
-  tvk = TVK_Create(TVK_VERSION);
-  Registry_SetEngine(tvk);
-  Configure();
-  if (tvk->System_Initiate()) {
-    Load();
-    tvk->System_Start();
-  } else {
-    TVK_MessageBox("Error", tvk->System_GetLastError());
-  }
-  ShutDown();
-  return 0;
+  tvk = CreateDemoEngine({"demo5.log", Frame, Render, Fps_Unlimited});
+  return RunDemo(tvk, Load, FreeAll);
 }

@@ -3,14 +3,12 @@
 // per frame. Closing the window ends it.
 #include <cstdio>
 
-#include "demos/common/demo_icon.h"
+#include "demos/common/demo_app.h"
 #include "engine/tvk.h"
-#include "kit/draw/registry.h"
 #include "kit/draw/sprite.h"
 #include "kit/text/text_api.h"
 
 namespace {
-
 
 TVK* tvk = nullptr;
 TextureHandle logo_texture = 0, cursor_texture = 0;
@@ -31,24 +29,10 @@ bool Render() {
   Text_SetColor(0xFFFFE060);
   std::snprintf(fps_text, sizeof fps_text, "FPS %i", tvk->Clock_GetFps());
   text_v1::Text_Print(3, 3, fps_text);  // the earlier form: the font loaded last
-  logo->Draw(float(tvk->System_GetInt(State_ScreenWidth) - 152),
-             float(tvk->System_GetInt(State_ScreenHeight) - 114));
+  DrawLogoInCorner(tvk, logo);
   cursor->Draw(mouse_x, mouse_y);
   tvk->Gfx_EndScene();
   return false;
-}
-
-void Configure() {
-  tvk->System_SetText(State_LogFile, "TVK_tut02.log");
-  tvk->System_SetCallback(State_FrameFunc, Frame);
-  tvk->System_SetCallback(State_RenderFunc, Render);
-  tvk->System_SetText(State_Title, "Tarvok");
-  tvk->System_SetText(State_Icon, RegisterDemoIcon());
-  tvk->System_SetBool(State_Windowed, true);
-  tvk->System_SetInt(State_ScreenWidth, 800);
-  tvk->System_SetInt(State_ScreenHeight, 600);
-  tvk->System_SetInt(State_Fps, 99999);  // unlimited, without waiting for the retrace
-  tvk->System_SetInt(State_ScreenBpp, 32);
 }
 
 void Load() {
@@ -59,28 +43,18 @@ void Load() {
   cursor = new Sprite(cursor_texture, 0, 0, 32, 32);
 }
 
-void ShutDown() {
+void FreeAll() {
   Text_Clear();
   delete cursor;
   delete logo;
   tvk->Texture_Free(logo_texture);
   tvk->Texture_Free(cursor_texture);
-  tvk->System_Finish();
-  tvk->Release();
 }
 
 }  // namespace
 
 int main() {
-  tvk = TVK_Create(TVK_VERSION);
-  Registry_SetEngine(tvk);
-  Configure();
-  if (tvk->System_Initiate()) {
-    Load();
-    tvk->System_Start();
-  } else {
-    TVK_MessageBox("Error", tvk->System_GetLastError());
-  }
-  ShutDown();
-  return 0;
+  // 99999 frames a second: unlimited, without waiting for the retrace.
+  tvk = CreateDemoEngine({"TVK_tut02.log", Frame, Render, 99999});
+  return RunDemo(tvk, Load, FreeAll);
 }

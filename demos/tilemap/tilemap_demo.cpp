@@ -3,9 +3,8 @@
 // ends it.
 #include <cstdio>
 
-#include "demos/common/demo_icon.h"
+#include "demos/common/demo_app.h"
 #include "engine/tvk.h"
-#include "kit/draw/registry.h"
 #include "kit/draw/sprite.h"
 #include "kit/text/font_manager.h"
 #include "kit/text/text_api.h"
@@ -37,24 +36,9 @@ bool Render() {
   map->Render();
   Text_Print(3, 3, fps_text);
   cursor->Draw(mouse_x, mouse_y);
-  // The screen size is read every frame, so the logo keeps to the corner in any mode.
-  logo->Draw(float(tvk->System_GetInt(State_ScreenWidth) - 152),
-             float(tvk->System_GetInt(State_ScreenHeight) - 114));
+  DrawLogoInCorner(tvk, logo);
   tvk->Gfx_EndScene();
   return false;
-}
-
-void Configure() {
-  tvk->System_SetText(State_LogFile, "demo6.log");
-  tvk->System_SetCallback(State_FrameFunc, Frame);
-  tvk->System_SetCallback(State_RenderFunc, Render);
-  tvk->System_SetText(State_Title, "Tarvok");
-  tvk->System_SetText(State_Icon, RegisterDemoIcon());
-  tvk->System_SetBool(State_Windowed, true);
-  tvk->System_SetInt(State_ScreenWidth, 800);
-  tvk->System_SetInt(State_ScreenHeight, 600);
-  tvk->System_SetInt(State_Fps, Fps_Unlimited);
-  tvk->System_SetInt(State_ScreenBpp, 32);
 }
 
 void Load() {
@@ -73,7 +57,7 @@ void Load() {
 }
 
 // The tileset texture goes with the graphics shut-down inside System_Finish.
-void ShutDown() {
+void FreeAll() {
   if (fonts) {
     Text_Clear();
     fonts->Clear();
@@ -84,22 +68,11 @@ void ShutDown() {
   delete map;
   tvk->Texture_Free(logo_texture);
   tvk->Texture_Free(cursor_texture);
-  tvk->System_Finish();
-  tvk->Release();
 }
 
 }  // namespace
 
 int main() {
-  tvk = TVK_Create(TVK_VERSION);
-  Registry_SetEngine(tvk);
-  Configure();
-  if (tvk->System_Initiate()) {
-    Load();
-    tvk->System_Start();
-  } else {
-    TVK_MessageBox("Error", tvk->System_GetLastError());
-  }
-  ShutDown();
-  return 0;
+  tvk = CreateDemoEngine({"demo6.log", Frame, Render, Fps_Unlimited});
+  return RunDemo(tvk, Load, FreeAll);
 }

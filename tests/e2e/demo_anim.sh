@@ -30,13 +30,8 @@ expect_pixels "frame-rate text" run1.png 3 3 70 16 "r>0.9&&g>0.9&&b>0.9" 40
 expect_pixels "frame-count text" run1.png 3 32 90 16 "r>0.9&&g>0.9&&b>0.9" 60
 expect_cursor run1.png 600 380
 expect_logo run1.png
-hold_key Escape
-expect_clean_exit Escape
-expect_log demo5.log "Application: Tarvok" "Init done." "Finishing.."
+expect_escape_ends demo5.log
 grep -q "Can't load" "$bindir/demo5.log" && fail "demo5.log reports a load failure"
 
-start_demo anim_demo
-close_window
-expect_clean_exit "closing the window"
-expect_log demo5.log "Init done." "Finishing.."
+expect_close_ends anim_demo demo5.log
 finish anim_demo

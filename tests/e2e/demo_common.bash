@@ -106,6 +106,21 @@ expect_cursor() {
   expect_pixels "cursor edge" "$1" "$2" $(($3 + 4)) 2 10 "r<0.2&&g<0.2&&b<0.2" 6
 }
 
+# Escape ends the running program with exit code 0 and a complete log.
+expect_escape_ends() {
+  hold_key Escape
+  expect_clean_exit Escape
+  expect_log "$1" "Application: Tarvok" "Init done." "Finishing.."
+}
+
+# Starts the program again and closes its window: it ends with exit code 0 and a complete log.
+expect_close_ends() {
+  start_demo "$1"
+  close_window
+  expect_clean_exit "closing the window"
+  expect_log "$2" "Init done." "Finishing.."
+}
+
 finish() {
   if [ "$failures" -eq 0 ]; then
     echo "e2e $1: passed"

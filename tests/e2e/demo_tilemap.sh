@@ -20,12 +20,7 @@ expect_pixels "door" map.png 668 160 14 20 "r>0.4&&r<0.55&&g>0.25&&g<0.35" 150
 expect_pixels "frame-rate text" map.png 3 3 70 16 "r<0.15&&g<0.15&&b<0.15" 40
 expect_cursor map.png 300 200
 expect_logo map.png
-hold_key Escape
-expect_clean_exit Escape
-expect_log demo6.log "Application: Tarvok" "Init done." "Finishing.."
+expect_escape_ends demo6.log
 
-start_demo tilemap_demo
-close_window
-expect_clean_exit "closing the window"
-expect_log demo6.log "Init done." "Finishing.."
+expect_close_ends tilemap_demo demo6.log
 finish tilemap_demo
