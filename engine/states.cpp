@@ -52,6 +52,15 @@ void TVK_Impl::SetFps(int value) {
   fixed_interval_ = value > 0 ? uint32_t(1000.0f / float(value)) : 0;
 }
 
+// With the window up, turning sound on loads and starts the library, turning it off unloads it.
+void TVK_Impl::SetUseSound(bool value) {
+  if (value == use_sound) return;
+  use_sound = value;
+  if (!WindowExists()) return;
+  if (value) sound.Init();
+  else sound.Done();
+}
+
 void TVK_Impl::System_SetBool(BoolState state, bool value) {
   switch (state) {
     case State_Windowed: SetWindowed(value); break;
@@ -62,8 +71,7 @@ void TVK_Impl::System_SetBool(BoolState state, bool value) {
       texture_filter = value;
       gfx.ApplyTextureFilter();
       break;
-    // The sound library comes with the sound work; until then only the flag is kept.
-    case State_UseSound: use_sound = value; break;
+    case State_UseSound: SetUseSound(value); break;
     case State_RunInBackground: run_in_background = value; break;
     case State_HideCursor: hide_cursor = value; break;
   }
@@ -125,11 +133,21 @@ void TVK_Impl::System_SetInt(IntState state, int value) {
     case State_ScreenBpp:
       if (!gfx.HasDevice()) screen_bpp = value;
       break;
-    // No sound library is loaded yet, so the rate is always settable and volumes are kept.
-    case State_SampleRate: sample_rate = value; break;
-    case State_EffectVolume: effect_volume = value; break;
-    case State_MusicVolume: music_volume = value; break;
-    case State_StreamVolume: stream_volume = value; break;
+    case State_SampleRate:
+      if (!sound.Loaded()) sample_rate = value;
+      break;
+    case State_EffectVolume:
+      effect_volume = value;
+      sound.SetEffectVolume(value);
+      break;
+    case State_MusicVolume:
+      music_volume = value;
+      sound.SetMusicVolume(value);
+      break;
+    case State_StreamVolume:
+      stream_volume = value;
+      sound.SetStreamVolume(value);
+      break;
     case State_Fps: SetFps(value); break;
     case State_PowerStatus: break;
   }

@@ -130,7 +130,7 @@ bool TVK_Impl::System_Initiate() {
   Random_SetSeed(0);
   RefreshPowerStatus();
   input.Start();
-  if (!gfx.CreateDevice()) {
+  if (!gfx.CreateDevice() || !sound.Init()) {
     System_Finish();
     return false;
   }
@@ -151,6 +151,7 @@ void TVK_Impl::System_Finish() {
   System_WriteLog("\nFinishing..");
   res.CloseSearch();
   input.ResetFrame();
+  sound.Done();
   gfx.ReleaseDevice();
   if (platform_->HasWindow()) platform_->DestroyMainWindow();
   initiated_ = false;

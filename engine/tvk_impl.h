@@ -9,6 +9,7 @@
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "engine/resources.h"
+#include "engine/sound_library.h"
 #include "engine/tvk.h"
 #include "platform/os/platform.h"
 
@@ -184,6 +185,7 @@ class TVK_Impl final : public TVK {
   Input input{*this};
   Resources res{*this};
   Graphics gfx{*this};
+  Sound sound{*this};
 
  private:
   void WriteLogLine(const char* format, va_list args);
@@ -192,6 +194,7 @@ class TVK_Impl final : public TVK {
   os::WindowDesc MainWindowDesc() const;
   void SetFps(int value);
   void SetWindowed(bool value);
+  void SetUseSound(bool value);
   void SetIcon(const char* icon_name);
   void SetPath(char* dst, const char* name);
   void SetLogFile(const char* name);
@@ -202,6 +205,7 @@ class TVK_Impl final : public TVK {
   void AdvanceFrameCounter();
   long DefaultProcessing(const os::Message& msg);
   bool ExitAllowed();
+  EffectHandle DecodeEffect(void* data, uint32_t size);
   const char* SettingsText(const char* section, const char* key, const char* def);
 
   std::unique_ptr<os::Platform> platform_;

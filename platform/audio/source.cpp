@@ -29,11 +29,10 @@ std::shared_ptr<SampleData> SampleFromPcm(const uint8_t* pcm, size_t bytes, int 
 
 void FloatToPcm(const float* in, size_t count, bool eight_bit, uint8_t* out) {
   for (size_t i = 0; i < count; ++i) {
-    const float v = std::clamp(in[i], -1.0f, 1.0f);
     if (eight_bit) {
-      out[i] = uint8_t(std::lrint(v * 127.0f) + 128);
+      out[i] = uint8_t(std::clamp(std::lrint(in[i] * 128.0f), -128L, 127L) + 128);
     } else {
-      const int16_t s = int16_t(std::lrint(v * 32767.0f));
+      const int16_t s = int16_t(std::clamp(std::lrint(in[i] * 32768.0f), -32768L, 32767L));
       memcpy(out + 2 * i, &s, 2);
     }
   }
