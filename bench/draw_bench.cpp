@@ -2,37 +2,11 @@
 // rasterizing (the cost of the classes and the batcher), and particle updates.
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
+#include "bench/counting_scene.h"
 #include "engine/tvk_impl.h"
 #include "kit/draw/particle_emitter.h"
-#include "tests/support/fake_platform.h"
 
 namespace {
-
-// The engine on the fake OS layer with the counting device, inside a scene for the whole run.
-class CountingScene {
- public:
-  CountingScene() : engine_(static_cast<TVK_Impl*>(TVK_Create(TVK_VERSION))) {
-    engine_->UsePlatform(std::make_unique<FakePlatform>());
-    engine_->gfx.soft_options.rasterize = false;
-    engine_->System_SetBool(State_UseSound, false);
-    engine_->System_SetBool(State_Windowed, true);
-    ok_ = engine_->System_Initiate() && engine_->Gfx_BeginScene(0);
-  }
-  ~CountingScene() {
-    if (ok_) engine_->Gfx_EndScene();
-    engine_->Release();  // the last reference: finishes the system
-  }
-  bool Ready(benchmark::State& state) const {
-    if (!ok_) state.SkipWithError(engine_->System_GetLastError());
-    return ok_;
-  }
-
- private:
-  TVK_Impl* engine_;
-  bool ok_ = false;
-};
 
 // Particles that turn, fall, grow, spin and fade over a life long enough to outlast the run.
 EmitterDesc BusyDesc(Sprite* sprite, float particle_life) {

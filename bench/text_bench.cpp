@@ -3,41 +3,20 @@
 // through the font manager cold and fetching it again warm.
 #include <benchmark/benchmark.h>
 
-#include <memory>
-
-#include "engine/tvk_impl.h"
+#include "bench/counting_scene.h"
 #include "kit/draw/registry.h"
 #include "kit/text/font_manager.h"
-#include "tests/support/fake_platform.h"
 
 namespace {
 
-// The engine on the fake OS layer with the counting device, inside a scene for the whole run,
-// and set as the registry's engine for the font manager.
-class TextScene {
+// The counting scene, its engine set as the registry's engine for the font manager.
+class TextScene : public CountingScene {
  public:
-  TextScene() : engine_(static_cast<TVK_Impl*>(TVK_Create(TVK_VERSION))) {
-    engine_->UsePlatform(std::make_unique<FakePlatform>());
-    engine_->gfx.soft_options.rasterize = false;
-    engine_->System_SetBool(State_UseSound, false);
-    engine_->System_SetBool(State_Windowed, true);
-    ok_ = engine_->System_Initiate() && engine_->Gfx_BeginScene(0);
-    Registry_SetEngine(engine_);
-  }
+  TextScene() { Registry_SetEngine(engine()); }
   ~TextScene() {
     FontManager::Get()->Clear();
     Registry_SetEngine(nullptr);
-    if (ok_) engine_->Gfx_EndScene();
-    engine_->Release();
   }
-  bool Ready(benchmark::State& state) const {
-    if (!ok_) state.SkipWithError(engine_->System_GetLastError());
-    return ok_;
-  }
-
- private:
-  TVK_Impl* engine_;
-  bool ok_ = false;
 };
 
 constexpr char kLine[] =

@@ -124,6 +124,7 @@ TEST_F(TrueTypeTest, LyingOffsetsAndCountsGiveAnEmptyName) {
 
 TEST_F(TrueTypeTest, ManagerCachesByFaceSizeAndStyle) {
   EXPECT_EQ(FontManager::CacheKey("Arial", 16, true, false), "Arial|16|1|0");
+  EXPECT_EQ(FontManager::CacheKey("", 1234567, false, true), "|1.23457e+06|0|1");
   FontManager* manager = FontManager::Get();
   Font* font = manager->GetFont(false, "Arial", 16, true, false);
   ASSERT_NE(font, nullptr);
@@ -141,6 +142,7 @@ TEST_F(TrueTypeTest, ManagerCachesByFaceSizeAndStyle) {
   EXPECT_EQ(manager->GetFont(false, "Liberation Sans", 12, false, false), from_file);
   EXPECT_EQ(manager->GetFont(false, "No Such Face At All", 12, false, true) != nullptr, true);
   EXPECT_EQ(manager->GetFont(false, "Arial", 0, false, false), nullptr);
+  EXPECT_EQ(manager->GetFont(false, "Arial", 300, false, false), nullptr);  // over 1024x1024
   EXPECT_EQ(manager->GetFont(false, "Arial", 2000, false, false), nullptr);
 }
 

@@ -1,7 +1,7 @@
 #include "kit/text/font_manager.h"
 
 #include <algorithm>
-#include <sstream>
+#include <cstdio>
 
 #include "kit/draw/registry.h"
 #include "kit/text/glyph_texture.h"
@@ -28,10 +28,12 @@ FontManager::~FontManager() {
   if (Instance() == this) Instance() = nullptr;
 }
 
+// "%g" writes a float as a default output stream does ("16", "1.5e+06").
 std::string FontManager::CacheKey(const std::string& face, int size, bool bold, bool italic) {
-  std::ostringstream key;
-  key << face << '|' << float(size) << '|' << float(bold) << '|' << float(italic);
-  return key.str();
+  char numbers[64];
+  std::snprintf(numbers, sizeof numbers, "|%g|%g|%g", double(float(size)), double(bold),
+                double(italic));
+  return face + numbers;
 }
 
 // A missing file is refused before the cache is asked, so it is logged on every request

@@ -18,18 +18,27 @@ void ForEachCode(const GlyphRange* ranges, int count, Visit visit) {
 }
 
 // Each cell is the glyph's black box with one pixel of margin on either side; pre and post
-// give those pixels back, so pre + w + post is the advance.
-void MeasureCells(text::GlyphRenderer& renderer, const GlyphRange* ranges, int count) {
+// give those pixels back, so pre + w + post is the advance. False as soon as the cells
+// (with their one-pixel gaps) could no longer fit the largest texture, so a huge size is
+// refused before every glyph has been rendered.
+bool MeasureCells(text::GlyphRenderer& renderer, const GlyphRange* ranges, int count) {
   GlyphCell* cells = Font_GlyphCells();
   const int height = renderer.CharHeight();
+  const int64_t limit = int64_t(kMaxGlyphTextureSize) * kMaxGlyphTextureSize;
+  int64_t area = 0;
+  bool fits = height + 2 < kMaxGlyphTextureSize;
   ForEachCode(ranges, count, [&](int code) {
+    if (!fits) return;
     const text::CharSpacing spacing = renderer.Spacing(uint8_t(code));
     GlyphCell& cell = cells[code];
     cell.w = int(std::trunc(spacing.b)) + 2;
     cell.h = height;
     cell.pre = int(std::trunc(spacing.a)) - 1;
     cell.post = int(std::trunc(spacing.c)) - 1;
+    area += int64_t(cell.w + 1) * (cell.h + 1);
+    fits = area <= limit;
   });
+  return fits;
 }
 
 // The first size of the doubling order that holds every cell.
@@ -84,9 +93,10 @@ bool Font_RenderGlyphBitmap(const char* face, int size, bool bold, bool italic,
   std::unique_ptr<text::GlyphRenderer> renderer =
       text::GlyphRenderer::Open(face ? face : "", size, bold, italic);
   if (!renderer || out == nullptr) return false;
-  MeasureCells(*renderer, ranges, count);
   int width = 0, height = 0;
-  if (!ChooseSize(ranges, count, &width, &height)) return false;
+  if (!MeasureCells(*renderer, ranges, count) || !ChooseSize(ranges, count, &width, &height)) {
+    return false;
+  }
 
   std::vector<uint32_t> canvas(size_t(width) * size_t(height), 0);
   const GlyphCell* cells = Font_GlyphCells();
