@@ -61,29 +61,35 @@ void Input::Start() {
   std::memset(key_state_, 0, sizeof key_state_);
 }
 
+// Keeps the keyboard state as of the last message: the message's own key, then the modifier
+// and lock keys as the platform saw them when it made the message (mouse messages too).
 void Input::TrackKeyboard(const os::Message& m) {
-  if (!ValidKey(m.key)) return;
-  switch (m.type) {
-    case os::MsgType::KeyDown:
-    case os::MsgType::SysKeyDown:
-    case os::MsgType::ButtonDown:
-    case os::MsgType::ButtonDoubleClick:
-      keyboard_[m.key] |= KeyDown;
-      break;
-    case os::MsgType::KeyUp:
-    case os::MsgType::SysKeyUp:
-    case os::MsgType::ButtonUp:
-      keyboard_[m.key] &= uint8_t(~KeyDown);
-      break;
-    default:
-      return;
+  if (ValidKey(m.key)) {
+    switch (m.type) {
+      case os::MsgType::KeyDown:
+      case os::MsgType::SysKeyDown:
+      case os::MsgType::ButtonDown:
+      case os::MsgType::ButtonDoubleClick:
+        keyboard_[m.key] |= KeyDown;
+        break;
+      case os::MsgType::KeyUp:
+      case os::MsgType::SysKeyUp:
+      case os::MsgType::ButtonUp:
+        keyboard_[m.key] &= uint8_t(~KeyDown);
+        break;
+      default:
+        break;
+    }
   }
-  auto set_toggle = [&](int key, bool on) {
-    keyboard_[key] = uint8_t((keyboard_[key] & ~KeyToggled) | (on ? KeyToggled : 0));
+  auto set_bit = [&](int key, uint8_t bit, bool on) {
+    keyboard_[key] = uint8_t((keyboard_[key] & ~bit) | (on ? bit : 0));
   };
-  set_toggle(Key_CapsLock, m.locks & os::Lock_Caps);
-  set_toggle(Key_NumLock, m.locks & os::Lock_Num);
-  set_toggle(Key_ScrollLock, m.locks & os::Lock_Scroll);
+  set_bit(Key_Shift, KeyDown, m.mods & os::Mod_Shift);
+  set_bit(Key_Ctrl, KeyDown, m.mods & os::Mod_Ctrl);
+  set_bit(Key_Alt, KeyDown, m.mods & os::Mod_Alt);
+  set_bit(Key_CapsLock, KeyToggled, m.mods & os::Mod_Caps);
+  set_bit(Key_NumLock, KeyToggled, m.mods & os::Mod_Num);
+  set_bit(Key_ScrollLock, KeyToggled, m.mods & os::Mod_Scroll);
 }
 
 void Input::HandleMessage(const os::Message& m) {

@@ -200,16 +200,17 @@ bool TVK_Impl::System_Start() {
   }
   active = true;
   for (;;) {
-    if (!parent_window) {
-      os::Message msg;
-      if (platform_->PeekMessage(&msg)) {
-        if (msg.type == os::MsgType::Quit) break;
-        WindowProc(msg);
-        continue;
-      }
+    // A hosted engine handles its window's messages too: each call takes all that are
+    // pending before it runs its one frame.
+    os::Message msg;
+    if (platform_->PeekMessage(&msg)) {
+      if (msg.type == os::MsgType::Quit) break;
+      WindowProc(msg);
+      continue;
     }
     input.UpdateMouseOver();
-    if (!active && !run_in_background) {
+    // Without focus a standalone engine waits; a hosted one draws whenever its host asks.
+    if (!active && !run_in_background && !parent_window) {
       platform_->Sleep(1);
       continue;
     }

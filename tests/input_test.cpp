@@ -61,16 +61,20 @@ TEST_F(InputTest, AutoRepeatIsQueuedButDoesNotPressAgain) {
 }
 
 TEST_F(InputTest, ModifierAndLockFlags) {
-  Send(Key(os::MsgType::KeyDown, Key_Shift));
-  os::Message ctrl_a = Key(os::MsgType::KeyDown, Key_A);
-  ctrl_a.locks = os::Lock_Caps | os::Lock_Num;
-  Send(ctrl_a);
+  os::Message shift = Key(os::MsgType::KeyDown, Key_Shift);
+  shift.mods = os::Mod_Shift;
+  Send(shift);
+  os::Message shift_a = Key(os::MsgType::KeyDown, Key_A);
+  shift_a.mods = os::Mod_Shift | os::Mod_Caps | os::Mod_Num;
+  Send(shift_a);
   Next();
   InputEvent ev = Next();
   EXPECT_EQ(ev.flags, Flag_Shift | Flag_CapsLock | Flag_NumLock);
   Send(Key(os::MsgType::KeyUp, Key_Shift));
-  Send(Key(os::MsgType::SysKeyDown, Key_Alt));
-  Send(Key(os::MsgType::SysKeyDown, Key_X));
+  os::Message alt = Key(os::MsgType::SysKeyDown, Key_Alt), alt_x = Key(os::MsgType::SysKeyDown, Key_X);
+  alt.mods = alt_x.mods = os::Mod_Alt;
+  Send(alt);
+  Send(alt_x);
   Next();
   Next();
   ev = Next();

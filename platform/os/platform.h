@@ -32,8 +32,16 @@ enum class MsgType {
   Quit,
 };
 
-// Keyboard lock toggles carried by key messages.
-enum : uint8_t { Lock_Caps = 1, Lock_Num = 2, Lock_Scroll = 4 };
+// Modifier keys held and lock toggles on, as the keyboard stood when the message was made;
+// every message carries them, mouse messages included.
+enum : uint8_t {
+  Mod_Shift = 0x01,
+  Mod_Ctrl = 0x02,
+  Mod_Alt = 0x04,
+  Mod_Caps = 0x08,
+  Mod_Num = 0x10,
+  Mod_Scroll = 0x20,
+};
 
 struct Message {
   MsgType type = MsgType::Paint;
@@ -41,7 +49,7 @@ struct Message {
   int scan = 0;         // hardware scan code, 0-255
   bool repeat = false;  // auto-repeat key-down
   int chr = 0;          // character the key produces under the keyboard layout
-  uint8_t locks = 0;    // Lock_* toggles at the time of the message
+  uint8_t mods = 0;     // Mod_* bits at the time of the message
   int x = 0, y = 0;
   int wheel = 0;
   bool active = false, minimized = false;
@@ -94,7 +102,8 @@ class Platform {
   virtual void SetIcon(const void* png, size_t size) = 0;
   virtual void SetWindowMode(WindowMode mode, const Rect& rect) = 0;
   virtual Rect WindowRect() = 0;
-  // Takes one pending message without waiting; false when there is none.
+  // Takes one pending message of the engine's window without waiting; false when there is
+  // none. Events of other windows in the process (a host's) are left where they are.
   virtual bool PeekMessage(Message* msg) = 0;
   virtual void PostQuit() = 0;
   // Shows a finished frame (32-bit 0xXXRRGGBB pixels) in the window.
@@ -114,6 +123,8 @@ class Platform {
 
   // Services.
   virtual int PowerStatus() = 0;  // -1 mains, 0-100 or 255 battery, -2 unknown
+  // Opens a file or address with its default program; true only when the opener reports it
+  // did. A target is never taken as an option of the opener.
   virtual bool ShellOpen(const char* target) = 0;
   virtual void MessageBox(const char* title, const char* text) = 0;
   virtual SystemInfo System() = 0;

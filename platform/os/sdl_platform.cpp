@@ -9,11 +9,15 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 
 #include "platform/image/image.h"
 #include "platform/os/keymap.h"
 #include "platform/os/platform.h"
+#include "platform/os/shell_open.h"
+#include "platform/os/x11_window.h"
 
 namespace os {
 namespace {
@@ -23,6 +27,7 @@ class SdlPlatform final : public Platform {
   ~SdlPlatform() override {
     DestroyMainWindow();
     if (!video_) return;
+    SDL_DelEventWatch(&SdlPlatform::Watch, this);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     if (SDL_WasInit(0) == 0) SDL_Quit();  // also ends SDL's desktop-bus connection
   }
@@ -41,16 +46,21 @@ class SdlPlatform final : public Platform {
   bool CreateMainWindow(const WindowDesc& desc) override {
     if (window_ || !StartVideo()) return false;
     Uint32 flags = SDL_WINDOW_HIDDEN;
+    desc_ = desc;
     if (desc.mode == WindowMode::FullScreen) flags |= SDL_WINDOW_FULLSCREEN;
     if (desc.mode == WindowMode::Child) flags |= SDL_WINDOW_BORDERLESS;
     int w = desc.rect.right - desc.rect.left, h = desc.rect.bottom - desc.rect.top;
     window_ = SDL_CreateWindow(desc.title.c_str(), desc.rect.left, desc.rect.top, w, h, flags);
     if (!window_) return false;
     if (desc.mode == WindowMode::FullScreen) SetFullScreenMode(w, h);
-    if (desc.mode == WindowMode::Child && desc.parent) EmbedIn(desc.parent);
+    if (desc.mode == WindowMode::Child && !EmbedIn(desc.parent)) {
+      DestroyMainWindow();
+      return false;
+    }
     if (desc.icon_png) SetIcon(desc.icon_png, desc.icon_size);
     SDL_ShowWindow(window_);
     SDL_StartTextInput();
+    SyncLockKeys();
     return true;
   }
 
@@ -109,8 +119,7 @@ class SdlPlatform final : public Platform {
   }
 
   bool PeekMessage(Message* msg) override {
-    SDL_Event ev;
-    while (pending_.empty() && video_ && SDL_PollEvent(&ev)) Translate(ev);
+    if (pending_.empty()) Pump();
     if (pending_.empty()) return false;
     *msg = pending_.front();
     pending_.pop_front();
@@ -199,7 +208,7 @@ class SdlPlatform final : public Platform {
     }
   }
 
-  bool ShellOpen(const char* target) override { return SDL_OpenURL(target) == 0; }
+  bool ShellOpen(const char* target) override { return OpenWithDefaultProgram(target); }
 
   void MessageBox(const char* title, const char* text) override {
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, window_) != 0)
@@ -223,12 +232,30 @@ class SdlPlatform final : public Platform {
 
  private:
   bool StartVideo() {
-    if (!video_) {
-      SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-      SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
-      video_ = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (video_) return true;
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+    // The software device shows its frames through the window surface. Left to its default,
+    // SDL backs that surface with a hidden GL renderer and makes the window anew for it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (!DriverShowsWindows()) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      return false;
     }
-    return video_;
+    SDL_AddEventWatch(&SdlPlatform::Watch, this);
+    video_ = true;
+    return true;
+  }
+
+  // Without a display SDL falls back to drivers that draw where nobody sees; those are taken
+  // only when named in SDL_VIDEODRIVER, as tests do on purpose.
+  static bool DriverShowsWindows() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (!driver) return false;
+    if (asked && std::strstr(asked, driver)) return true;
+    return std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0;
   }
 
   static DisplayMode ToMode(const SDL_DisplayMode& m) {
@@ -248,18 +275,121 @@ class SdlPlatform final : public Platform {
     return SDL_GetWindowWMInfo(window_, info) && info->subsystem == SDL_SYSWM_X11;
   }
 
-  // Makes the window a child of a host's native X11 window.
-  void EmbedIn(void* parent) {
+  bool Hosted() const { return window_ && desc_.mode == WindowMode::Child; }
+
+  static Window XWindowOf(void* handle) { return Window(reinterpret_cast<uintptr_t>(handle)); }
+
+  // Makes the window a child of a host's native X11 window; false when that is no window.
+  bool EmbedIn(void* parent) {
     SDL_SysWMinfo info;
-    if (!WindowInfo(&info)) return;
-    XReparentWindow(info.info.x11.display, info.info.x11.window,
-                    Window(reinterpret_cast<uintptr_t>(parent)), 0, 0);
-    XFlush(info.info.x11.display);
+    if (!parent || !WindowInfo(&info)) return false;
+    if (!X11Reparent(info.info.x11.display, info.info.x11.window, XWindowOf(parent)))
+      return false;
+    X11WindowSize(info.info.x11.display, XWindowOf(parent), &parent_w_, &parent_h_);
+    return true;
   }
 
+  // A hosted window that fills its host keeps filling it when the host changes size; the size
+  // message SDL makes of that brings the back buffer along. A host that sizes the engine's
+  // window itself keeps doing so.
+  void FollowHostSize() {
+    SDL_SysWMinfo info;
+    int w = 0, h = 0, own_w = 0, own_h = 0;
+    if (!WindowInfo(&info) ||
+        !X11WindowSize(info.info.x11.display, XWindowOf(desc_.parent), &w, &h))
+      return;
+    SDL_GetWindowSize(window_, &own_w, &own_h);
+    const bool filled = own_w == parent_w_ && own_h == parent_h_;
+    const bool changed = w != parent_w_ || h != parent_h_;
+    parent_w_ = w;
+    parent_h_ = h;
+    if (filled && changed && w > 0 && h > 0) SDL_SetWindowSize(window_, w, h);
+  }
+
+  // Reads the windowing system's events. The event watch has turned those of the engine's
+  // window into messages as SDL made them, whoever empties SDL's queue. A standalone engine
+  // owns that queue and empties it; a hosted one takes out its own window's events only and
+  // leaves the host's for the host.
+  void Pump() {
+    if (!video_) return;
+    if (Hosted()) FollowHostSize();
+    SDL_PumpEvents();
+    if (Hosted()) SDL_FilterEvents(&SdlPlatform::KeepForeign, this);
+    else SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  }
+
+  static int SDLCALL Watch(void* self, SDL_Event* ev) {
+    static_cast<SdlPlatform*>(self)->Capture(*ev);
+    return 0;
+  }
+
+  static int SDLCALL KeepForeign(void* self, SDL_Event* ev) {
+    return !static_cast<SdlPlatform*>(self)->Mine(*ev);
+  }
+
+  static Uint32 WindowIdOf(const SDL_Event& ev) {
+    switch (ev.type) {
+      case SDL_WINDOWEVENT: return ev.window.windowID;
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: return ev.key.windowID;
+      case SDL_TEXTINPUT: return ev.text.windowID;
+      case SDL_MOUSEMOTION: return ev.motion.windowID;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: return ev.button.windowID;
+      case SDL_MOUSEWHEEL: return ev.wheel.windowID;
+      default: return 0;
+    }
+  }
+
+  // Events of the engine's window; a quit request too, unless a host runs the program.
+  bool Mine(const SDL_Event& ev) const {
+    if (!window_) return false;
+    if (ev.type == SDL_QUIT) return !Hosted();
+    return WindowIdOf(ev) == SDL_GetWindowID(window_);
+  }
+
+  void Capture(const SDL_Event& ev) {
+    if (!Mine(ev)) return;
+    if (ev.type == SDL_TEXTINPUT) {
+      AttachText(ev.text.text);
+      return;
+    }
+    text_key_ = SDL_SCANCODE_UNKNOWN;
+    Translate(ev);
+  }
+
+  // SDL makes a key's text event right after the key's own event, from the same key press;
+  // text that follows anything else (an input method's) belongs to no key.
+  void AttachText(const char* utf8) {
+    if (text_key_ == SDL_SCANCODE_UNKNOWN || pending_.empty()) return;
+    pending_.back().chr = typed_[text_key_] = DecodeFirstCharacter(utf8);
+    text_key_ = SDL_SCANCODE_UNKNOWN;
+  }
+
+  // SDL learns the lock keys from their presses in its own windows; what they were before
+  // (at start, or while another window had the keyboard) comes from the server.
+  void SyncLockKeys() {
+    SDL_SysWMinfo info;
+    LockKeys locks;
+    if (!WindowInfo(&info) || !X11LockKeys(info.info.x11.display, &locks)) return;
+    int mod = SDL_GetModState() & ~(KMOD_CAPS | KMOD_NUM | KMOD_SCROLL);
+    if (locks.caps) mod |= KMOD_CAPS;
+    if (locks.num) mod |= KMOD_NUM;
+    if (locks.scroll) mod |= KMOD_SCROLL;
+    SDL_SetModState(SDL_Keymod(mod));
+  }
+
+  static uint8_t ModBits(Uint16 mod) {
+    return uint8_t(((mod & KMOD_SHIFT) ? Mod_Shift : 0) | ((mod & KMOD_CTRL) ? Mod_Ctrl : 0) |
+                   ((mod & KMOD_ALT) ? Mod_Alt : 0) | ((mod & KMOD_CAPS) ? Mod_Caps : 0) |
+                   ((mod & KMOD_NUM) ? Mod_Num : 0) | ((mod & KMOD_SCROLL) ? Mod_Scroll : 0));
+  }
+
+  // A new message with the keyboard's modifiers as they stand while SDL makes the event.
   Message& Push(MsgType type) {
     pending_.emplace_back();
     pending_.back().type = type;
+    pending_.back().mods = ModBits(Uint16(SDL_GetModState()));
     return pending_.back();
   }
 
@@ -278,14 +408,7 @@ class SdlPlatform final : public Platform {
       }
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: TranslateButton(ev.button); break;
-      case SDL_MOUSEWHEEL: {
-        Message& m = Push(MsgType::Wheel);
-        float notches = ev.wheel.preciseY;
-        if (ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
-        m.wheel = int(std::lround(notches * 120.0f));
-        SDL_GetGlobalMouseState(&m.x, &m.y);
-        break;
-      }
+      case SDL_MOUSEWHEEL: TranslateWheel(ev.wheel); break;
       default: break;
     }
   }
@@ -294,6 +417,7 @@ class SdlPlatform final : public Platform {
     switch (w.event) {
       case SDL_WINDOWEVENT_CLOSE: Push(MsgType::SysCommandClose); break;
       case SDL_WINDOWEVENT_FOCUS_GAINED: {
+        SyncLockKeys();
         Push(MsgType::Activate).active = true;
         Push(MsgType::SetCursor).hit_client = CursorOverClient();
         break;
@@ -329,20 +453,26 @@ class SdlPlatform final : public Platform {
     m.key = vk;
     m.scan = k.keysym.scancode & 0xFF;
     m.repeat = down && k.repeat;
-    m.chr = down ? TypedCharacter(k.keysym) : KeyCharacter(k.keysym);
-    m.locks = uint8_t(((k.keysym.mod & KMOD_CAPS) ? Lock_Caps : 0) |
-                      ((k.keysym.mod & KMOD_NUM) ? Lock_Num : 0) |
-                      ((k.keysym.mod & KMOD_SCROLL) ? Lock_Scroll : 0));
+    m.mods = ModBits(k.keysym.mod);
+    // A key press gives its own character until its text event, if any, says what the layout
+    // typed; the release gives what the press typed.
+    const SDL_Scancode scan = k.keysym.scancode;
+    if (down) {
+      m.chr = typed_[scan] = KeyCharacter(k.keysym);
+      text_key_ = scan;
+    } else {
+      m.chr = typed_[scan];
+    }
   }
 
-  // The character the key typed: the text event that follows the key press carries what the
-  // keyboard layout produced; keys that type no text fall back to their own character.
-  int TypedCharacter(const SDL_Keysym& key) {
-    SDL_Event text;
-    SDL_PumpEvents();
-    if (SDL_PeepEvents(&text, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1)
-      return DecodeFirstCharacter(text.text.text);
-    return KeyCharacter(key);
+  // Sideways scrolling has no place in the engine's wheel and makes no message.
+  void TranslateWheel(const SDL_MouseWheelEvent& w) {
+    float notches = w.preciseY;
+    if (notches == 0.0f) return;
+    if (w.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+    Message& m = Push(MsgType::Wheel);
+    m.wheel = int(std::lround(notches * 120.0f));
+    SDL_GetGlobalMouseState(&m.x, &m.y);
   }
 
   void TranslateButton(const SDL_MouseButtonEvent& b) {
@@ -356,12 +486,19 @@ class SdlPlatform final : public Platform {
     m.key = code;
     m.x = b.x;
     m.y = b.y;
+    // A click gives the window the keyboard; a hosted window gets it from nobody else.
+    if (Hosted() && type != MsgType::ButtonUp) SDL_SetWindowInputFocus(window_);
   }
 
   SDL_Window* window_ = nullptr;
+  WindowDesc desc_;          // what the window was made from
   bool video_ = false;
   bool cursor_shown_ = true;
   std::deque<Message> pending_;
+  // The key whose text event may follow, and what each key typed when last pressed.
+  SDL_Scancode text_key_ = SDL_SCANCODE_UNKNOWN;
+  int typed_[SDL_NUM_SCANCODES] = {};
+  int parent_w_ = 0, parent_h_ = 0;  // the host window's size when last seen
 };
 
 }  // namespace

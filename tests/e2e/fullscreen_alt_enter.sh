@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# On a screen of the window's size (so a full-screen mode exists), Alt+Enter switches a running
+# program to full screen and back: the window stays the same one and covers the screen, the
+# frame drawn after each switch fills the back buffer corner to corner, and the log is clean.
+set -euo pipefail
+bindir=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+xvfb-run -a -s "-screen 0 800x600x24" bash -c '
+  set -u
+  "$1/event_log" "$2/events.log" & pid=$!
+  wid=""
+  for _ in $(seq 100); do
+    wid=$(xdotool search --name "^Tarvok events$" 2>/dev/null | head -n 1 || true)
+    [ -n "$wid" ] && break
+    sleep 0.1
+  done
+  [ -n "$wid" ] || { echo "no window"; kill $pid; exit 1; }
+  sleep 0.5
+  xdotool windowfocus --sync "$wid"
+  for step in full windowed; do
+    xdotool key alt+Return
+    sleep 0.8
+    xdotool getwindowgeometry --shell "$wid" > "$2/$step.geometry"
+    import -window root "$2/$step.png"
+  done
+  xdotool key F12
+  for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  if kill -0 $pid 2>/dev/null; then echo "still running after F12"; kill $pid; exit 1; fi
+  wait $pid
+' _ "$bindir" "$work"
+
+log=$(cat "$work/events.log")
+fail() { echo "$1"; echo "$log"; exit 1; }
+for line in "Mode: 800 x 600 x X8R8G8B8" "mode windowed=0 size=800x600 window kept" \
+            "mode windowed=1 size=800x600 window kept" "The End."; do
+  grep -qxF "$line" <<<"$log" || fail "log lacks: $line"
+done
+sed -n '/^Init done/,$p' <<<"$log" | grep -q "^Can't" && fail "an error was logged while switching"
+
+for step in full windowed; do
+  grep -qx "X=0" "$work/$step.geometry" && grep -qx "Y=0" "$work/$step.geometry" &&
+    grep -qx "WIDTH=800" "$work/$step.geometry" && grep -qx "HEIGHT=600" "$work/$step.geometry" ||
+    fail "$step: window does not cover the screen: $(tr '\n' ' ' < "$work/$step.geometry")"
+  # White squares in the four corners of the back buffer, blue between them.
+  for point in 0,0 799,0 0,599 799,599 784,584 400,300 16,16; do
+    expected="srgb(255,255,255)"
+    case $point in 400,300|16,16) expected="srgb(32,64,128)" ;; esac
+    got=$(convert "$work/$step.png" -format "%[pixel:p{$point}]" info:)
+    [ "$got" = "$expected" ] || fail "$step: pixel at ($point) is $got, expected $expected"
+  done
+done
+echo "e2e fullscreen_alt_enter: 1 passed, 0 failed"
