@@ -65,6 +65,15 @@ DWORD WithLoop(DWORD flags, bool loop) {
   return loop ? flags | BASS_SAMPLE_LOOP : flags & ~BASS_SAMPLE_LOOP;
 }
 
+// Plays a stream or music at its default frequency, centred, with the volume and loop given.
+void StartChannel(const BassApi& b, DWORD channel, int volume, bool loop, BOOL restart) {
+  BASS_CHANNELINFO info{};
+  b.BASS_ChannelGetInfo(channel, &info);
+  b.BASS_ChannelSetAttributes(channel, int(info.freq), volume, 0);
+  b.BASS_ChannelSetFlags(channel, WithLoop(info.flags, loop));
+  b.BASS_ChannelPlay(channel, restart);
+}
+
 DWORD MusicPosition(int order, int row) {
   return kMusicPositionFlag + (DWORD(row) << 16) + (DWORD(order) & 0xFFFF);
 }
@@ -152,11 +161,7 @@ ChannelHandle TVK_Impl::Music_Play(MusicHandle music, bool loop, int volume, int
   if (order == -1) order = int(current & 0xFFFF);
   if (row == -1) row = int(current >> 16);
   b.BASS_ChannelSetPosition(music, MusicPosition(order, row));
-  BASS_CHANNELINFO info{};
-  b.BASS_ChannelGetInfo(music, &info);
-  b.BASS_ChannelSetAttributes(music, int(info.freq), volume, 0);
-  b.BASS_ChannelSetFlags(music, WithLoop(info.flags, loop));
-  b.BASS_ChannelPlay(music, 0);
+  StartChannel(b, music, volume, loop, 0);
   return music;
 }
 
@@ -237,12 +242,7 @@ void TVK_Impl::Stream_Free(StreamHandle stream) {
 
 ChannelHandle TVK_Impl::Stream_Play(StreamHandle stream, bool loop, int volume) {
   if (!sound.Loaded()) return 0;
-  const BassApi& b = sound.Bass();
-  BASS_CHANNELINFO info{};
-  b.BASS_ChannelGetInfo(stream, &info);
-  b.BASS_ChannelSetAttributes(stream, int(info.freq), volume, 0);
-  b.BASS_ChannelSetFlags(stream, WithLoop(info.flags, loop));
-  b.BASS_ChannelPlay(stream, 1);
+  StartChannel(sound.Bass(), stream, volume, loop, 1);
   return stream;
 }
 

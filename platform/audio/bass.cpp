@@ -309,10 +309,11 @@ BASS_EXPORT DWORD BASS_MusicGetOrderPosition(HMUSIC handle) {
 
 BASS_EXPORT BOOL BASS_MusicSetAttribute(HMUSIC handle, DWORD attrib, DWORD value) {
   const int v = value > 100 ? -1 : int(value);
+  const int instrument = int(std::min<DWORD>(attrib - BASS_MUSIC_ATTRIB_VOL_INST, 0xFFFF));
   return WithMusic(handle, false, [&](Channel&, Module& mod) {
     if (attrib == BASS_MUSIC_ATTRIB_AMPLIFY) return mod.SetAmplify(v);
     if (attrib >= BASS_MUSIC_ATTRIB_VOL_INST)
-      return mod.SetInstrumentVolume(int(std::min<DWORD>(attrib - BASS_MUSIC_ATTRIB_VOL_INST, 0xFFFF)), v);
+      return mod.SetInstrumentVolume(instrument, v);
     if (attrib >= BASS_MUSIC_ATTRIB_VOL_CHAN)
       return mod.SetTrackVolume(int(attrib - BASS_MUSIC_ATTRIB_VOL_CHAN), v);
     return false;
@@ -320,10 +321,11 @@ BASS_EXPORT BOOL BASS_MusicSetAttribute(HMUSIC handle, DWORD attrib, DWORD value
 }
 
 BASS_EXPORT DWORD BASS_MusicGetAttribute(HMUSIC handle, DWORD attrib) {
+  const int instrument = int(std::min<DWORD>(attrib - BASS_MUSIC_ATTRIB_VOL_INST, 0xFFFF));
   return WithMusic(handle, BASS_ERROR_VALUE, [&](Channel&, Module& mod) {
     if (attrib == BASS_MUSIC_ATTRIB_AMPLIFY) return DWORD(mod.Amplify());
     if (attrib >= BASS_MUSIC_ATTRIB_VOL_INST)
-      return DWORD(mod.InstrumentVolume(int(std::min<DWORD>(attrib - BASS_MUSIC_ATTRIB_VOL_INST, 0xFFFF))));
+      return DWORD(mod.InstrumentVolume(instrument));
     if (attrib >= BASS_MUSIC_ATTRIB_VOL_CHAN)
       return DWORD(mod.TrackVolume(int(attrib - BASS_MUSIC_ATTRIB_VOL_CHAN)));
     return BASS_ERROR_VALUE;
@@ -390,7 +392,8 @@ BASS_EXPORT BOOL BASS_ChannelSetFlags(DWORD handle, DWORD flags) {
 }
 
 BASS_EXPORT DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
-  if (!buffer || HandleKind(handle) != kKindDecoder || (length & 0xF0000000)) return BASS_ERROR_VALUE;
+  if (!buffer || HandleKind(handle) != kKindDecoder || (length & 0xF0000000))
+    return BASS_ERROR_VALUE;
   return WithChannel(handle, BASS_ERROR_VALUE, [&](Channel& c) {
     return ReadDecoded(c, static_cast<uint8_t*>(buffer), length);
   });
