@@ -1,8 +1,6 @@
-// The window side: a hosted engine handles its window's messages, repeated full-screen
-// switches, the SDL layer's translation of events (characters, modifiers, sideways scrolling)
-// and opening files with the desktop's opener.
-#include <SDL2/SDL.h>
-
+// The window side: a hosted engine handles its window's messages, mouse events carry the
+// lock keys, repeated full-screen switches, and opening files with the desktop's opener. How
+// the SDL layer turns real key presses into messages is checked end to end (tests/e2e).
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -102,88 +100,6 @@ TEST_F(WindowTest, HundredFullScreenSwitchesKeepTheDeviceWhole) {
   EXPECT_EQ(Pixel(kWidth - 1, kHeight - 1), 0xFFFFFFu);
   api->Target_Free(target);
   api->Texture_Free(tex);
-}
-
-// The SDL layer on SDL's window-less driver, fed events as SDL makes them from key presses.
-class SdlTranslation : public ::testing::Test {
- protected:
-  void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    platform = os::CreateSdlPlatform();
-    os::WindowDesc desc;
-    desc.rect = {0, 0, 64, 48};
-    ASSERT_TRUE(platform->CreateMainWindow(desc));
-    for (Uint32 id = 1; id < 1000; ++id)  // the newest window is the platform's
-      if (SDL_GetWindowFromID(id)) window = id;
-    ASSERT_NE(window, 0u);
-  }
-  void TearDown() override {
-    platform.reset();
-    unsetenv("SDL_VIDEODRIVER");
-  }
-  void Key(SDL_Scancode scan, SDL_Keycode sym, bool down, Uint16 mod = 0, const char* text = nullptr) {
-    SDL_Event ev{};
-    ev.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    ev.key.windowID = window;
-    ev.key.keysym = {scan, sym, mod, 0};
-    SDL_PushEvent(&ev);
-    if (!text) return;
-    SDL_Event typed{};
-    typed.type = SDL_TEXTINPUT;
-    typed.text.windowID = window;
-    strcpy(typed.text.text, text);
-    SDL_PushEvent(&typed);
-  }
-  std::vector<os::Message> Messages() {
-    std::vector<os::Message> all;
-    os::Message m;
-    while (platform->PeekMessage(&m)) all.push_back(m);
-    return all;
-  }
-  std::unique_ptr<os::Platform> platform;
-  Uint32 window = 0;
-};
-
-TEST_F(SdlTranslation, EachKeyCarriesItsOwnCharacter) {
-  // "Hi!" typed fast, then Escape and b: the events of several keys wait in the queue at once.
-  Key(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT, true, KMOD_LSHIFT);
-  Key(SDL_SCANCODE_H, SDLK_h, true, KMOD_LSHIFT, "H");
-  Key(SDL_SCANCODE_H, SDLK_h, false, KMOD_LSHIFT);
-  Key(SDL_SCANCODE_LSHIFT, SDLK_LSHIFT, false);
-  Key(SDL_SCANCODE_I, SDLK_i, true, 0, "i");
-  Key(SDL_SCANCODE_ESCAPE, SDLK_ESCAPE, true);
-  Key(SDL_SCANCODE_B, SDLK_b, true, 0, "b");
-  std::vector<std::pair<int, int>> keys;  // key, character of each key-down
-  for (const os::Message& m : Messages())
-    if (m.type == os::MsgType::KeyDown) keys.push_back({m.key, m.chr});
-  EXPECT_EQ(keys, (std::vector<std::pair<int, int>>{
-                      {Key_Shift, 0}, {Key_H, 'H'}, {Key_I, 'i'}, {Key_Escape, 27}, {Key_B, 'b'}}));
-}
-
-TEST_F(SdlTranslation, ModifiersOnEveryMessageAndNoSidewaysWheel) {
-  SDL_SetModState(SDL_Keymod(KMOD_CAPS | KMOD_NUM));
-  SDL_Event ev{};
-  ev.type = SDL_MOUSEBUTTONDOWN;
-  ev.button = {SDL_MOUSEBUTTONDOWN, 0, window, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 1, 0, 4, 5};
-  SDL_PushEvent(&ev);
-  SDL_Event wheel{};
-  wheel.type = SDL_MOUSEWHEEL;
-  wheel.wheel.windowID = window;
-  wheel.wheel.x = 1;  // sideways
-  wheel.wheel.preciseX = 1;
-  SDL_PushEvent(&wheel);
-  wheel.wheel.x = 0;
-  wheel.wheel.preciseX = 0;
-  wheel.wheel.y = wheel.wheel.preciseY = -1;
-  SDL_PushEvent(&wheel);
-  SDL_SetModState(KMOD_NONE);
-
-  const std::vector<os::Message> all = Messages();
-  ASSERT_EQ(all.size(), 2u);
-  EXPECT_EQ(all[0].type, os::MsgType::ButtonDown);
-  EXPECT_EQ(all[0].mods, os::Mod_Caps | os::Mod_Num);
-  EXPECT_EQ(all[1].type, os::MsgType::Wheel);
-  EXPECT_EQ(all[1].wheel, -120);
 }
 
 // The opener is a script that notes its arguments and ends with the status it is told.
