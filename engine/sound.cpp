@@ -74,6 +74,14 @@ void StartChannel(const BassApi& b, DWORD channel, int volume, bool loop, BOOL r
   b.BASS_ChannelPlay(channel, restart);
 }
 
+void SetMusicAttribute(const Sound& sound, MusicHandle music, DWORD attrib, int value) {
+  if (sound.Loaded()) sound.Bass().BASS_MusicSetAttribute(music, attrib, DWORD(value));
+}
+
+int GetMusicAttribute(const Sound& sound, MusicHandle music, DWORD attrib) {
+  return sound.Loaded() ? int(sound.Bass().BASS_MusicGetAttribute(music, attrib)) : -1;
+}
+
 DWORD MusicPosition(int order, int row) {
   return kMusicPositionFlag + (DWORD(row) << 16) + (DWORD(order) & 0xFFFF);
 }
@@ -166,13 +174,11 @@ ChannelHandle TVK_Impl::Music_Play(MusicHandle music, bool loop, int volume, int
 }
 
 void TVK_Impl::Music_SetAmplify(MusicHandle music, int amplify) {
-  if (sound.Loaded())
-    sound.Bass().BASS_MusicSetAttribute(music, BASS_MUSIC_ATTRIB_AMPLIFY, DWORD(amplify));
+  SetMusicAttribute(sound, music, BASS_MUSIC_ATTRIB_AMPLIFY, amplify);
 }
 
 int TVK_Impl::Music_GetAmplify(MusicHandle music) {
-  if (!sound.Loaded()) return -1;
-  return int(sound.Bass().BASS_MusicGetAttribute(music, BASS_MUSIC_ATTRIB_AMPLIFY));
+  return GetMusicAttribute(sound, music, BASS_MUSIC_ATTRIB_AMPLIFY);
 }
 
 int TVK_Impl::Music_GetOrderCount(MusicHandle music) {
@@ -194,27 +200,19 @@ bool TVK_Impl::Music_GetOrderRow(MusicHandle music, int* order, int* row) {
 }
 
 void TVK_Impl::Music_SetInstrumentVolume(MusicHandle music, int instrument, int volume) {
-  if (sound.Loaded())
-    sound.Bass().BASS_MusicSetAttribute(music, BASS_MUSIC_ATTRIB_VOL_INST + DWORD(instrument),
-                                        DWORD(volume));
+  SetMusicAttribute(sound, music, BASS_MUSIC_ATTRIB_VOL_INST + DWORD(instrument), volume);
 }
 
 int TVK_Impl::Music_GetInstrumentVolume(MusicHandle music, int instrument) {
-  if (!sound.Loaded()) return -1;
-  return int(sound.Bass().BASS_MusicGetAttribute(
-      music, BASS_MUSIC_ATTRIB_VOL_INST + DWORD(instrument)));
+  return GetMusicAttribute(sound, music, BASS_MUSIC_ATTRIB_VOL_INST + DWORD(instrument));
 }
 
 void TVK_Impl::Music_SetTrackVolume(MusicHandle music, int channel, int volume) {
-  if (sound.Loaded())
-    sound.Bass().BASS_MusicSetAttribute(music, BASS_MUSIC_ATTRIB_VOL_CHAN + DWORD(channel),
-                                        DWORD(volume));
+  SetMusicAttribute(sound, music, BASS_MUSIC_ATTRIB_VOL_CHAN + DWORD(channel), volume);
 }
 
 int TVK_Impl::Music_GetTrackVolume(MusicHandle music, int channel) {
-  if (!sound.Loaded()) return -1;
-  return int(
-      sound.Bass().BASS_MusicGetAttribute(music, BASS_MUSIC_ATTRIB_VOL_CHAN + DWORD(channel)));
+  return GetMusicAttribute(sound, music, BASS_MUSIC_ATTRIB_VOL_CHAN + DWORD(channel));
 }
 
 // ---- streams ----
