@@ -1,10 +1,9 @@
 // The device: creation and video-mode choice, presentation parameters, default-pool resources
 // with the fixed render states, reset and release, the windowed and texture-filter switches,
 // back-buffer resizing for child windows, and screenshots.
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
+#include "engine/gfx_backend.h"
 #include "engine/gfx_pixels.h"
 #include "engine/graphics.h"
 #include "engine/tvk_impl.h"
@@ -38,10 +37,7 @@ uint32_t FullScreenInterval(int fps) {
 }  // namespace
 
 std::unique_ptr<gfx::Graphics> Graphics::CreateAdapter() {
-  const char* renderer = std::getenv("TVK_RENDERER");
-  if (renderer && std::strcmp(renderer, "gl") == 0)
-    e_.System_WriteLog("Renderer \"gl\" is not available, using the software device");
-  return gfx::CreateSoftGraphics(e_.Platform(), soft_options);
+  return ChooseGraphicsBackend(e_, soft_options);
 }
 
 void Graphics::LogAdapter() {

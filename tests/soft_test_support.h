@@ -1,12 +1,16 @@
-// Shared helpers of the software-device tests: a device on the fake OS layer set up the way
-// the engine sets it up, textures from pixel lists, vertex submission and frame read-back.
+// Shared helpers of the device tests: a device set up the way the engine sets it up, textures
+// from pixel lists, vertex submission and frame read-back. SoftTest runs on the software
+// device over the fake OS layer; DeviceTest runs the same tests on each backend, the GL one on
+// a hidden context of the real platform (skipped without a display).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "engine/tvk.h"
@@ -25,9 +29,10 @@ class SoftTest : public ::testing::Test {
     vb.reset();
     ib.reset();
     device.reset();
-    graphics = gfx::CreateSoftGraphics(platform, options);
+    graphics = MakeGraphics(options);
+    ASSERT_NE(graphics, nullptr);
     ASSERT_EQ(graphics->CreateDevice(this, Params(format, depth), &device), gfx::Result::Ok);
-    soft = dynamic_cast<gfx::SoftDevice*>(device.get());
+    soft = dynamic_cast<gfx::ControlledDevice*>(device.get());
     ASSERT_NE(soft, nullptr);
     ASSERT_EQ(device->CreateVertexBuffer(4000 * 24, gfx::Usage_WriteOnly, gfx::Fvf_Vertex,
                                          gfx::Pool_Default, &vb),
@@ -48,6 +53,10 @@ class SoftTest : public ::testing::Test {
     EngineStates();
     device->Clear(depth ? gfx::Clear_Target | gfx::Clear_ZBuffer : uint32_t(gfx::Clear_Target),
                   kBackground, 1.0f);
+  }
+
+  virtual std::unique_ptr<gfx::Graphics> MakeGraphics(const gfx::SoftOptions& options) {
+    return gfx::CreateSoftGraphics(platform, options);
   }
 
   gfx::PresentParams Params(gfx::Format format = gfx::Format_X8R8G8B8, bool depth = false) {
@@ -166,7 +175,43 @@ class SoftTest : public ::testing::Test {
   FakePlatform platform;
   std::unique_ptr<gfx::Graphics> graphics;
   std::unique_ptr<gfx::Device> device;
-  gfx::SoftDevice* soft = nullptr;
+  gfx::ControlledDevice* soft = nullptr;  // the device's test controls
   std::shared_ptr<gfx::VertexBuffer> vb;
   std::shared_ptr<gfx::IndexBuffer> ib;
+};
+
+enum class Backend { Soft, Gl };
+
+inline std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
+  return info.param == Backend::Soft ? "Soft" : "Gl";
+}
+
+class DeviceTest : public SoftTest, public ::testing::WithParamInterface<Backend> {
+ protected:
+  void SetUp() override {
+    if (GetParam() == Backend::Gl && !std::getenv("DISPLAY"))
+      GTEST_SKIP() << "no display: the GL backend runs under xvfb-run (ctest e2e_gl_device)";
+    SoftTest::SetUp();
+  }
+
+  std::unique_ptr<gfx::Graphics> MakeGraphics(const gfx::SoftOptions& options) override {
+    if (GetParam() == Backend::Soft) return SoftTest::MakeGraphics(options);
+    static const std::unique_ptr<os::Platform> real = os::CreateSdlPlatform();
+    return gfx::CreateGlGraphics(*real, false);
+  }
+
+  bool Gl() const { return GetParam() == Backend::Gl; }
+  // Per-channel difference allowed where the backends round blending and filtering their own
+  // ways; texel-exact cases compare exactly on both.
+  int Tolerance() const { return Gl() ? 3 : 0; }
+
+  // got equals want within the tolerance in each of the four channels.
+  ::testing::AssertionResult Near(uint32_t got, uint32_t want) const {
+    for (int shift = 0; shift < 32; shift += 8) {
+      const int a = int(got >> shift & 255), b = int(want >> shift & 255);
+      if (std::abs(a - b) > Tolerance())
+        return ::testing::AssertionFailure() << std::hex << got << " is not near " << want;
+    }
+    return ::testing::AssertionSuccess();
+  }
 };

@@ -190,6 +190,7 @@ struct AdapterIdentifier {
   std::string driver;
   std::string description;
   uint64_t driver_version = 0;  // four 16-bit parts, highest first
+  bool software = false;        // the renderer runs on the CPU
 };
 
 struct PresentParams {
@@ -371,8 +372,8 @@ struct SoftOptions {
   bool rasterize = true;      // false: count draws and state changes without rasterizing
 };
 
-// Test controls of the software device; reach them with dynamic_cast from a Device.
-class SoftDevice : public Device {
+// Test controls every backend offers; reach them with dynamic_cast from a Device.
+class ControlledDevice : public Device {
  public:
   // From now on the cooperative level reports DeviceLost; draws and clears are dropped.
   virtual void LoseDevice() = 0;
@@ -382,6 +383,17 @@ class SoftDevice : public Device {
   virtual std::vector<uint32_t> ReadBackBuffer(int* width, int* height) = 0;
 };
 
+// The software device's test controls.
+class SoftDevice : public ControlledDevice {};
+
 std::unique_ptr<Graphics> CreateSoftGraphics(os::Platform& platform, const SoftOptions& options);
+
+// ---- the OpenGL device ----
+
+// The adapter of an OpenGL 3.3 core context: on the platform's main window (made able to show
+// GL frames first) when on_window, else on a hidden window of its own for off-screen drawing.
+// Null when no such context can be made. Its devices lose the context on LoseDevice and make a
+// new one at the next successful Reset.
+std::unique_ptr<Graphics> CreateGlGraphics(os::Platform& platform, bool on_window);
 
 }  // namespace gfx

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/gl_context.h"
+
 namespace os {
 
 // Window messages, already translated from the windowing system into the engine's terms.
@@ -108,6 +110,10 @@ class Platform {
   virtual void PostQuit() = 0;
   // Shows a finished frame (32-bit 0xXXRRGGBB pixels) in the window.
   virtual void Present(const uint32_t* pixels, int width, int height, int pitch_bytes) = 0;
+  // An OpenGL 3.3 core context: on the main window when on_window (the window is made anew
+  // able to show GL frames if it was not), else on a hidden window of its own. Null when the
+  // platform has no GL. The context must be released before the main window is destroyed.
+  virtual std::unique_ptr<GlContext> CreateGlContext(bool /*on_window*/) { return nullptr; }
 
   // Cursor and mouse, in client pixels unless said otherwise.
   virtual void ShowCursor(bool show) = 0;

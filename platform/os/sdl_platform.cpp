@@ -16,6 +16,7 @@
 #include "platform/image/image.h"
 #include "platform/os/keymap.h"
 #include "platform/os/platform.h"
+#include "platform/os/sdl_gl_context.h"
 #include "platform/os/shell_open.h"
 #include "platform/os/x11_window.h"
 
@@ -46,6 +47,7 @@ class SdlPlatform final : public Platform {
   bool CreateMainWindow(const WindowDesc& desc) override {
     if (window_ || !StartVideo()) return false;
     Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (gl_window_) flags |= SDL_WINDOW_OPENGL;
     desc_ = desc;
     if (desc.mode == WindowMode::FullScreen) flags |= SDL_WINDOW_FULLSCREEN;
     if (desc.mode == WindowMode::Child) flags |= SDL_WINDOW_BORDERLESS;
@@ -141,6 +143,21 @@ class SdlPlatform final : public Platform {
     else SDL_BlitScaled(frame, nullptr, target, nullptr);
     SDL_FreeSurface(frame);
     SDL_UpdateWindowSurface(window_);
+  }
+
+  std::unique_ptr<GlContext> CreateGlContext(bool on_window) override {
+    if (!StartVideo()) return nullptr;
+    if (!on_window) return CreateHiddenSdlGlContext();
+    if (!window_) return nullptr;
+    if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL)) {
+      // SDL cannot add GL to a window, so the window is made anew with it.
+      gl_window_ = true;
+      const WindowDesc desc = desc_;
+      DestroyMainWindow();
+      RequestGlAttributes();
+      if (!CreateMainWindow(desc)) return nullptr;
+    }
+    return CreateSdlGlContext(window_, false);
   }
 
   void ShowCursor(bool show) override {
@@ -492,6 +509,7 @@ class SdlPlatform final : public Platform {
 
   SDL_Window* window_ = nullptr;
   WindowDesc desc_;          // what the window was made from
+  bool gl_window_ = false;   // windows are made for GL drawing
   bool video_ = false;
   bool cursor_shown_ = true;
   std::deque<Message> pending_;
