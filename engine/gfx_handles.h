@@ -1,6 +1,8 @@
-// A table of objects reached through 32-bit handles. A handle holds a slot index and the slot's
-// generation, which advances every time the slot is emptied, so a handle to a freed object is
-// refused instead of reaching whatever took the slot next. 0 is never a handle.
+// A table of objects reached through 32-bit handles. A handle holds the table's kind, a slot
+// index and the slot's generation, which advances every time the slot is emptied: a handle to
+// a freed object is refused instead of reaching whatever took the slot next, and a handle of
+// one kind (a render target) is never found in a table of another (textures). 0 is never a
+// handle.
 #pragma once
 
 #include <cstdint>
@@ -8,12 +10,19 @@
 #include <optional>
 #include <vector>
 
+// The kinds of handle the engine gives out; each kind has a table of its own.
+enum class HandleKind : uint32_t { Texture = 1, Target = 2 };
+
 template <typename T>
 class HandleTable {
  public:
-  static constexpr int kSlotBits = 20;
+  // Handle bits: kind (top 4), generation (11), slot (low 17).
+  static constexpr int kSlotBits = 17, kGenerationBits = 11;
   static constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
-  static constexpr uint32_t kMaxGeneration = (1u << (32 - kSlotBits)) - 1;
+  static constexpr uint32_t kMaxGeneration = (1u << kGenerationBits) - 1;
+
+  explicit HandleTable(HandleKind kind)
+      : kind_bits_(uint32_t(kind) << (kSlotBits + kGenerationBits)) {}
 
   // Stores the value and returns its handle; 0 when every slot is taken.
   uint32_t Add(T value) {
@@ -28,16 +37,14 @@ class HandleTable {
       return 0;
     }
     slots_[slot].value.emplace(std::move(value));
-    return slots_[slot].generation << kSlotBits | slot;
+    return HandleOf(slot);
   }
 
   // The live value of a handle; null for 0, freed, stale or made-up handles.
   T* Find(uint32_t handle) {
     const uint32_t slot = handle & kSlotMask;
-    if (slot >= slots_.size()) return nullptr;
-    Slot& s = slots_[slot];
-    if (s.generation != handle >> kSlotBits || !s.value) return nullptr;
-    return &*s.value;
+    if (slot >= slots_.size() || handle != HandleOf(slot) || !slots_[slot].value) return nullptr;
+    return &*slots_[slot].value;
   }
 
   // Destroys the value of a live handle; anything else is ignored.
@@ -58,7 +65,7 @@ class HandleTable {
   template <typename F>
   void ForEach(F&& f) {
     for (uint32_t slot = 0; slot < slots_.size(); ++slot)
-      if (slots_[slot].value) f(slots_[slot].generation << kSlotBits | slot, *slots_[slot].value);
+      if (slots_[slot].value) f(HandleOf(slot), *slots_[slot].value);
   }
 
  private:
@@ -66,6 +73,11 @@ class HandleTable {
     uint32_t generation = 1;
     std::optional<T> value;
   };
+  uint32_t HandleOf(uint32_t slot) const {
+    return kind_bits_ | slots_[slot].generation << kSlotBits | slot;
+  }
+
+  uint32_t kind_bits_;
   std::vector<Slot> slots_;
   std::deque<uint32_t> free_;
 };

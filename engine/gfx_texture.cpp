@@ -113,11 +113,16 @@ TextureHandle Graphics::LoadTexture(const char* filename, uint32_t size, bool mi
 }
 
 // A DDS file is first tried in its own pixel format, then widened to A8R8G8B8; other images
-// are decoded to A8R8G8B8 (their own format too, so there is one attempt).
+// are decoded to A8R8G8B8 (their own format too, so there is one attempt). The size the
+// file's header claims must suit the device before anything is decoded.
 TextureHandle Graphics::TextureFromMemory(const void* data, uint32_t size, bool mipmap) {
   image::Image img;
+  int width = 0, height = 0;
+  if (!device_ || !image::ImageSize(data, size, &width, &height) ||
+      !FitTextureSize(&width, &height))
+    return 0;
   const bool dds = image::IsDds(data, size);
-  if (!device_ || !(dds ? image::DecodeDds(data, size, &img) : image::DecodeImage(data, size, &img)))
+  if (!(dds ? image::DecodeDds(data, size, &img) : image::DecodeImage(data, size, &img)))
     return 0;
   const gfx::Format first = dds ? img.format : gfx::Format_A8R8G8B8;
   const gfx::Format second = dds ? gfx::Format_A8R8G8B8 : img.format;
@@ -128,9 +133,9 @@ TextureHandle Graphics::TextureFromMemory(const void* data, uint32_t size, bool 
 }
 
 // Makes a managed texture of the given format holding the image at its top-left corner. The
-// image's own mip levels are used when the texture has the image's size and format; with
-// mipmap, 32-bit textures get the rest of the chain by halving, other formats keep only the
-// levels the image has.
+// image's own mip levels are used when the texture has the image's size and format. With
+// mipmap the chain goes down to 1x1: each missing level halves the one before as 32-bit
+// pixels, which compressed and 16-bit textures then encode in their own format.
 std::shared_ptr<gfx::Texture> Graphics::TextureFromImage(const image::Image& img,
                                                          gfx::Format format, bool mipmap) {
   const std::vector<const uint8_t*> starts = LevelStarts(img);
@@ -139,10 +144,7 @@ std::shared_ptr<gfx::Texture> Graphics::TextureFromImage(const image::Image& img
   const bool as_stored = format == img.format && width == img.width && height == img.height;
   const int stored_levels = as_stored ? int(starts.size()) : 1;
   const bool argb_format = IsArgbFormat(format);
-  int levels = 1;
-  if (mipmap)
-    levels = argb_format ? MipChainLength(width, height)
-                         : std::min(MipChainLength(width, height), stored_levels);
+  const int levels = mipmap ? MipChainLength(width, height) : 1;
   std::shared_ptr<gfx::Texture> texture;
   if (!gfx::Succeeded(device_->CreateTexture(width, height, levels, gfx::Usage_None, format,
                                              gfx::Pool_Managed, &texture)))
@@ -151,17 +153,25 @@ std::shared_ptr<gfx::Texture> Graphics::TextureFromImage(const image::Image& img
   std::vector<uint32_t> argb;  // the current level as 32-bit pixels, halved for the next one
   for (int level = 0; level < levels; ++level) {
     const int w = LevelDimension(img.width, level), h = LevelDimension(img.height, level);
+    const bool stored = level < stored_levels;
     const size_t pitch = size_t(gfx::RowPitch(img.format, w));
+    // Stored levels of the texture's own format are copied as they are; 32-bit pixels are
+    // needed for 32-bit textures and as the base of the levels made here.
+    if (!stored)
+      argb = gfx_pixels::Halve(argb, LevelDimension(img.width, level - 1),
+                               LevelDimension(img.height, level - 1));
+    else if (argb_format || (level + 1 == stored_levels && levels > stored_levels))
+      argb = gfx_pixels::ToArgb(img.format, starts[level], pitch, w, h);
     bool written;
     if (argb_format) {
-      argb = level < stored_levels
-                 ? gfx_pixels::ToArgb(img.format, starts[level], pitch, w, h)
-                 : gfx_pixels::Halve(argb, LevelDimension(img.width, level - 1),
-                                     LevelDimension(img.height, level - 1));
       written = WriteLevel(*texture, level, reinterpret_cast<const uint8_t*>(argb.data()),
                            size_t(w) * 4, h);
-    } else {
+    } else if (stored) {
       written = WriteLevel(*texture, level, starts[level], pitch, gfx::RowCount(format, h));
+    } else {
+      const std::vector<uint8_t> encoded = gfx_pixels::FromArgb(format, argb, w, h);
+      written = WriteLevel(*texture, level, encoded.data(), size_t(gfx::RowPitch(format, w)),
+                           gfx::RowCount(format, h));
     }
     if (!written) return nullptr;
   }
@@ -201,11 +211,17 @@ int Graphics::TextureHeight(TextureHandle tex, bool image_size) {
   return desc ? desc->height : 0;
 }
 
-// Only 32-bit textures can be locked. Width or height 0 locks the whole texture.
+// Only 32-bit textures can be locked, and never a render target's: a device reset re-makes
+// it, which would leave the caller writing through a dangling pointer. Width or height 0
+// locks the whole texture.
 uint32_t* Graphics::LockTexture(TextureHandle tex, bool read_only, int left, int top, int width,
                                 int height) {
   const std::optional<gfx::SurfaceDesc> desc = TopLevelDesc(tex);
   if (!desc || !IsArgbFormat(desc->format)) return nullptr;
+  if (textures_.Find(tex)->kind == TextureKind::Target) {
+    e_.PostError("Can't lock texture");
+    return nullptr;
+  }
   gfx::Rect region;
   const bool partial = width != 0 && height != 0;
   if (partial) {

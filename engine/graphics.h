@@ -131,8 +131,8 @@ class Graphics {
   gfx::PresentParams windowed_params_, fullscreen_params_;
   gfx::PresentParams* params_ = &windowed_params_;  // the set in use
 
-  HandleTable<TextureEntry> textures_;
-  HandleTable<RenderTarget> targets_;
+  HandleTable<TextureEntry> textures_{HandleKind::Texture};
+  HandleTable<RenderTarget> targets_{HandleKind::Target};
   // 0 = the screen; empty when the device's target is not known to match one (freed, reset).
   std::optional<TargetHandle> current_target_ = 0;
   gfx::Matrix view_ = gfx::Identity(), projection_ = gfx::Identity();

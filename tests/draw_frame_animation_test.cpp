@@ -1,6 +1,7 @@
 // Frame layout in the texture, play modes and their frame sequences, and bad rates and sizes.
 #include <climits>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "draw_test_support.h"
@@ -102,17 +103,49 @@ TEST_F(FrameAnimationTest, EachModeStepsThroughItsSequence) {
   }
 }
 
-TEST_F(FrameAnimationTest, OneHugeStepLandsWhereManySmallStepsWould) {
-  for (uint32_t mode : {0u, 2u, 4u, 5u, 6u, 7u}) {
-    FrameAnimation stepped(0, 5, 10, 0, 0, 16, 16), jumped(0, 5, 10, 0, 0, 16, 16);
-    stepped.SetMode(mode);
-    jumped.SetMode(mode);
-    stepped.Update(0.0f);
-    jumped.Update(0.0f);
-    for (int i = 0; i < 10003; ++i) stepped.Update(0.1f);
-    jumped.Update(1000.35f);
-    EXPECT_EQ(jumped.GetFrame(), stepped.GetFrame()) << "mode " << mode;
-    EXPECT_EQ(jumped.IsPlaying(), stepped.IsPlaying()) << "mode " << mode;
+TEST_F(FrameAnimationTest, OneLongStepLandsWhereManySmallStepsWould) {
+  for (int frames : {1, 2, 5}) {
+    for (uint32_t mode : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 12u}) {
+      for (int periods : {3, 7, 100, 10003}) {
+        FrameAnimation stepped(0, frames, 10, 0, 0, 16, 16), jumped(0, frames, 10, 0, 0, 16, 16);
+        stepped.SetMode(mode);
+        jumped.SetMode(mode);
+        stepped.Update(0.0f);
+        jumped.Update(0.0f);
+        for (int i = 0; i < periods; ++i) stepped.Update(0.1f);
+        jumped.Update(0.1f * float(periods) + 0.035f);
+        const std::string where = "frames " + std::to_string(frames) + " mode " +
+                                  std::to_string(mode) + " periods " + std::to_string(periods);
+        EXPECT_EQ(jumped.GetFrame(), stepped.GetFrame()) << where;
+        EXPECT_EQ(jumped.IsPlaying(), stepped.IsPlaying()) << where;
+      }
+    }
+  }
+}
+
+TEST_F(FrameAnimationTest, HugeFrameCountsAndStepsCostOneUpdate) {
+  // Once a second per frame, one update of a thousand million seconds.
+  const struct {
+    int frames;
+    uint32_t mode;
+    int frame_after;
+    bool playing_after;
+  } cases[] = {
+      {100000000, 4, 0, true},          // wraps ten times
+      {100000000, 6, 10, true},         // five round trips of 2 x (1e8 - 1), then 10 more
+      {100000000, 0, 99999999, false},  // stops on the last frame
+      {100000000, 3, 99999999, false},  // down, turn, up, stop
+      {INT_MAX, 4, 1000000000, true},
+      {INT_MAX, 5, INT_MAX - 1 - 1000000000, true},
+      {INT_MAX, 7, INT_MAX - 1 - 1000000000, true},
+  };
+  for (const auto& c : cases) {
+    FrameAnimation anim(0, c.frames, 1, 0, 0, 16, 16);
+    anim.SetMode(c.mode);
+    anim.Update(0.0f);
+    anim.Update(1e9f);
+    EXPECT_EQ(anim.GetFrame(), c.frame_after) << c.frames << " mode " << c.mode;
+    EXPECT_EQ(anim.IsPlaying(), c.playing_after) << c.frames << " mode " << c.mode;
   }
 }
 
@@ -123,6 +156,8 @@ TEST_F(FrameAnimationTest, BadRatesTimesAndSizesNeverHang) {
     FrameAnimation anim(0, 4, fps, 0, 0, 16, 16);
     anim.Update(0.0f);
     anim.Update(100.0f);
+    anim.Update(3e38f);
+    anim.Update(3e38f);  // the time held becomes infinite
     EXPECT_EQ(anim.GetFrame(), 0) << "fps " << fps;
   }
   FrameAnimation fast(0, 4, 1e30f, 0, 0, 16, 16);

@@ -51,6 +51,37 @@ TEST_F(EmitterTest, EmissionCarriesTheFractionToTheNextUpdate) {
   EXPECT_EQ(full.GetParticlesAlive(), kMaxParticles);
 }
 
+TEST_F(EmitterTest, NonFiniteTimeStepsAreIgnored) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float inf = std::numeric_limits<float>::infinity();
+  const EmitterDesc desc = StillDesc(&sprite);
+  ParticleEmitter emitter(&desc);
+  emitter.Start();
+  emitter.Update(0.5f);
+  ASSERT_EQ(emitter.GetParticlesAlive(), 50);
+  for (float bad : {nan, inf, -inf}) emitter.Update(bad);
+  EXPECT_EQ(emitter.GetParticlesAlive(), 50);
+  EXPECT_EQ(emitter.GetAge(), -1.0f);
+  EXPECT_EQ(emitter.GetEmissionResidue(), 0.0f);
+  emitter.Update(0.6f);  // emission goes on
+  EXPECT_EQ(emitter.GetParticlesAlive(), 110);
+  emitter.Update(0.5f);  // the first fifty die at one second
+  EXPECT_EQ(emitter.GetParticlesAlive(), 110);
+  for (const Particle& p : emitter.GetParticles()) EXPECT_LT(p.age, 1.0f);
+}
+
+TEST_F(EmitterTest, ParticlesWithoutANumberForALifetimeDie) {
+  EmitterDesc desc = StillDesc(&sprite);
+  desc.emission = 1000;
+  desc.particle_life_min = desc.particle_life_max = std::numeric_limits<float>::quiet_NaN();
+  ParticleEmitter emitter(&desc);
+  emitter.Start();
+  emitter.Update(1.0f);
+  EXPECT_EQ(emitter.GetParticlesAlive(), kMaxParticles);
+  emitter.Update(0.01f);  // all die; ten are born
+  EXPECT_EQ(emitter.GetParticlesAlive(), 10);
+}
+
 TEST_F(EmitterTest, LifetimeZeroEmitsNothingAndEndlessNeverAges) {
   EmitterDesc desc = StillDesc(&sprite);
   desc.lifetime = 0.0f;
@@ -286,6 +317,33 @@ TEST_F(EmitterFileTest, ReadsTheFirst128BytesAndTakesTheGivenSprite) {
     EXPECT_EQ(Bytes(emitter.GetDesc()), Bytes(SampleDesc()));
     EXPECT_EQ(emitter.GetAge(), -2.0f);
   }
+}
+
+TEST_F(EmitterFileTest, NonFiniteFieldsReadAsZero) {
+  std::vector<uint8_t> bytes = Bytes(StillDesc(nullptr));
+  const uint32_t nan = 0x7FC00000, inf = 0x7F800000, minus_inf = 0xFF800000;
+  auto put = [&bytes](size_t offset, uint32_t word) {
+    for (int i = 0; i < 4; ++i) bytes[offset + i] = uint8_t(word >> (8 * i));
+  };
+  put(4, 1000);           // emission
+  put(12, nan);           // particle life min
+  put(16, nan);           // particle life max
+  put(36, inf);           // speed max
+  put(64, minus_inf);     // size start
+  put(88, 0x7F800001);    // colour start r: a signalling NaN
+  WriteBytes(Path("nan.psi"), bytes);
+  ParticleEmitter emitter(Path("nan.psi").c_str(), &sprite);
+  const EmitterDesc& d = emitter.GetDesc();
+  EXPECT_EQ(d.particle_life_min, 0.0f);
+  EXPECT_EQ(d.particle_life_max, 0.0f);
+  EXPECT_EQ(d.speed_max, 0.0f);
+  EXPECT_EQ(d.size_start, 0.0f);
+  EXPECT_EQ(d.color_start.r, 0.0f);
+  EXPECT_EQ(d.size_end, 1.0f);  // finite fields keep their values
+  emitter.Start();
+  emitter.Update(1.0f);
+  emitter.Update(0.01f);  // particles of life 0 die at the next update
+  EXPECT_EQ(emitter.GetParticlesAlive(), 10);
 }
 
 TEST_F(EmitterFileTest, MissingOrShortFileLeavesAnInertEmitter) {

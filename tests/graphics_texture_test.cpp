@@ -1,6 +1,7 @@
 // Textures: sizes on devices that need powers of two, the formats loaded images get, locking,
 // bad image data and bad handles.
 #include "engine/gfx_pixels.h"
+#include "platform/gfx/pixel_format.h"
 #include "graphics_test_support.h"
 
 namespace {
@@ -60,6 +61,58 @@ TEST_F(Texture, DdsKeepsItsFormatAndOtherImagesBecomeArgb) {
   api->Gfx_EndScene();
   EXPECT_EQ(Pixel(3, 3), 0xFF0000u);
   EXPECT_EQ(Pixel(11, 3), 0xFF0000u);
+}
+
+TEST_F(Texture, MipmapsMakeTheWholeChainForCompressedAnd16BitFiles) {
+  ASSERT_TRUE(Start());
+  // Red and blue in a checker of 4x4 blocks (8x8 DXT1) or of single pixels (2x2 R5G6B5):
+  // only a level made by averaging shows purple.
+  const std::vector<uint8_t> blue_dxt1 = {0x1F, 0x00, 0x1F, 0x00, 0, 0, 0, 0};
+  std::vector<uint8_t> checker;
+  for (const auto* block : {&kRedDxt1, &blue_dxt1, &blue_dxt1, &kRedDxt1})
+    checker.insert(checker.end(), block->begin(), block->end());
+  const DdsLayout r565{0, 16, 0xF800, 0x07E0, 0x001F, 0};
+  const TextureHandle textures[] = {
+      LoadBytes(Dds(8, 8, {kDxt1}, checker), true),
+      LoadBytes(Dds(2, 2, r565, {0x00, 0xF8, 0x1F, 0x00, 0x1F, 0x00, 0x00, 0xF8}), true),
+  };
+  for (TextureHandle tex : textures) {
+    ASSERT_NE(tex, 0u);
+    ASSERT_TRUE(api->Gfx_BeginScene());
+    api->Gfx_Clear(0xFF000000);
+    // One pixel showing the whole texture samples its 1x1 level.
+    const Quad q = MakeQuad(0, 0, 1, 1, 0xFFFFFFFF, tex);
+    api->Gfx_DrawQuad(&q);
+    api->Gfx_EndScene();
+    const uint32_t p = Pixel(0, 0);
+    EXPECT_NEAR(int(p >> 16 & 0xFF), 0x80, 8) << std::hex << p;
+    EXPECT_LE(int(p >> 8 & 0xFF), 8) << std::hex << p;
+    EXPECT_NEAR(int(p & 0xFF), 0x80, 8) << std::hex << p;
+  }
+}
+
+TEST(GraphicsPixels, NarrowingToTextureFormatsRoundTrips) {
+  // 3x2, two colours: a block of either compressed format holds them exactly.
+  const std::vector<uint32_t> colours = {0xFFFF0000, 0xFF0000FF, 0xFF0000FF,
+                                         0xFFFF0000, 0xFFFF0000, 0xFF0000FF};
+  for (gfx::Format f : {gfx::Format_R5G6B5, gfx::Format_X1R5G5B5, gfx::Format_DXT1,
+                        gfx::Format_DXT3, gfx::Format_DXT5}) {
+    SCOPED_TRACE(f);
+    const std::vector<uint8_t> packed = gfx_pixels::FromArgb(f, colours, 3, 2);
+    ASSERT_EQ(packed.size(), size_t(gfx::RowPitch(f, 3) * gfx::RowCount(f, 2)));
+    EXPECT_EQ(gfx_pixels::ToArgb(f, packed.data(), size_t(gfx::RowPitch(f, 3)), 3, 2), colours);
+  }
+  // Alpha: DXT1 keeps a texel below half transparent, DXT3 and DXT5 keep its level.
+  std::vector<uint32_t> fading(16, 0xFF00FF00);
+  fading[5] = 0x2000FF00;
+  const auto dxt1 = gfx_pixels::FromArgb(gfx::Format_DXT1, fading, 4, 4);
+  EXPECT_EQ(gfx_pixels::ToArgb(gfx::Format_DXT1, dxt1.data(), 8, 4, 4)[5], 0u);
+  EXPECT_EQ(gfx_pixels::ToArgb(gfx::Format_DXT1, dxt1.data(), 8, 4, 4)[6], 0xFF00FF00u);
+  for (gfx::Format f : {gfx::Format_DXT3, gfx::Format_DXT5}) {
+    const auto packed = gfx_pixels::FromArgb(f, fading, 4, 4);
+    const uint32_t back = gfx_pixels::ToArgb(f, packed.data(), 16, 4, 4)[5];
+    EXPECT_NEAR(int(back >> 24), 0x20, 9) << f;
+  }
 }
 
 TEST_F(Texture, LoadsFilesThroughTheResourceLayer) {
@@ -137,6 +190,39 @@ TEST_F(Texture, BadHandlesAreRefused) {
   // A target's texture belongs to the target.
   const TextureHandle target_tex = api->Target_GetTexture(api->Target_Create(8, 8, false));
   api->Texture_Free(target_tex);
+  EXPECT_EQ(api->Texture_GetWidth(target_tex), 8);
+}
+
+TEST_F(Texture, TextureAndTargetHandlesAreNeverTakenForEachOther) {
+  ASSERT_TRUE(Start());
+  // The first texture and the first target once got the same number.
+  const TextureHandle tex = api->Texture_Create(4, 4);
+  const TargetHandle target = api->Target_Create(8, 8, false);
+  ASSERT_NE(tex, 0u);
+  ASSERT_NE(target, 0u);
+  EXPECT_NE(tex, target);
+  api->Texture_Free(target);
+  EXPECT_EQ(api->Texture_GetWidth(tex), 4);
+  EXPECT_EQ(api->Texture_GetWidth(target), 0);
+  EXPECT_EQ(api->Texture_Lock(target), nullptr);
+  api->Target_Free(tex);
+  EXPECT_EQ(api->Target_GetTexture(tex), 0u);
+  EXPECT_FALSE(api->Gfx_BeginScene(tex));
+  EXPECT_STREQ(api->System_GetLastError(), "Gfx_BeginScene: Can't set render target");
+  EXPECT_NE(api->Target_GetTexture(target), 0u);
+  ASSERT_TRUE(api->Gfx_BeginScene(target));
+  api->Gfx_EndScene();
+}
+
+TEST_F(Texture, TargetTexturesCannotBeLocked) {
+  ASSERT_TRUE(Start());
+  const TextureHandle target_tex = api->Target_GetTexture(api->Target_Create(8, 8, false));
+  ASSERT_NE(target_tex, 0u);
+  // A reset re-makes the target's texture, so a pointer into it would dangle.
+  EXPECT_EQ(api->Texture_Lock(target_tex, true), nullptr);
+  EXPECT_STREQ(api->System_GetLastError(), "Can't lock texture");
+  EXPECT_EQ(api->Texture_Lock(target_tex, false, 0, 0, 2, 2), nullptr);
+  api->Texture_Unlock(target_tex);
   EXPECT_EQ(api->Texture_GetWidth(target_tex), 8);
 }
 

@@ -205,6 +205,89 @@ std::vector<uint8_t> MakeGreyPng(uint32_t width, uint32_t height) {
   return MakeGreyPng(width, height, (size_t(width) + 1) * height);
 }
 
+// A BMP header (24 bits, uncompressed) declaring width x height, followed by data_bytes.
+std::vector<uint8_t> MakeBmpHeader(int32_t width, int32_t height, size_t data_bytes) {
+  std::vector<uint8_t> f(54, 0);
+  auto put = [&f](size_t at, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) f[at + i] = uint8_t(v >> (8 * i));
+  };
+  f[0] = 'B', f[1] = 'M';
+  put(2, uint32_t(54 + data_bytes), 4);
+  put(10, 54, 4);
+  put(14, 40, 4);
+  put(18, uint32_t(width), 4);
+  put(22, uint32_t(height), 4);
+  put(26, 1, 2);
+  put(28, 24, 2);
+  f.resize(54 + data_bytes, 0x80);
+  return f;
+}
+
+// The smallest complete GIF: one black pixel, a two-colour palette, three LZW codes.
+const std::vector<uint8_t> kTinyGif = {
+    'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
+    ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, ';'};
+
+TEST(ImageDecode, HeadersClaimingMoreThanTheFileHoldsAreRefusedBeforeDecoding) {
+  // A 58-byte BMP claiming 16384 x 16384 once made a gigabyte before failing; a 70-byte one
+  // claiming 4096 x 4096 loaded as a black image.
+  const std::vector<uint8_t> lies[] = {
+      MakeBmpHeader(16384, 16384, 4), MakeBmpHeader(4096, 4096, 16), MakeBmpHeader(4096, -4096, 16),
+      MakeGreyPng(16384, 16384, 64),  MakeGreyPng(4000, 3000, 100),
+  };
+  for (const auto& file : lies) {
+    int w = 0, h = 0;
+    EXPECT_FALSE(image::ImageSize(file.data(), file.size(), &w, &h)) << file.size();
+    image::Image img;
+    EXPECT_FALSE(image::DecodeImage(file.data(), file.size(), &img)) << file.size();
+  }
+  // Honest headers report their size without decoding.
+  const auto bmp = MakeBmpHeader(4, 3, 12 * 3);
+  int w = 0, h = 0;
+  ASSERT_TRUE(image::ImageSize(bmp.data(), bmp.size(), &w, &h));
+  EXPECT_EQ(w, 4);
+  EXPECT_EQ(h, 3);
+  EXPECT_EQ(Decode(bmp).width, 4);
+  ASSERT_TRUE(image::ImageSize(kTinyGif.data(), kTinyGif.size(), &w, &h));
+  EXPECT_EQ(w * h, 1);
+  EXPECT_FALSE(image::ImageSize(nullptr, 10, &w, &h));
+}
+
+// Cuts of a file that leave out part of its image all fail to decode.
+void ExpectEveryCutRefused(const std::vector<uint8_t>& file, size_t complete) {
+  image::Image img;
+  ASSERT_TRUE(image::DecodeImage(file.data(), file.size(), &img));
+  for (size_t len = 1; len < complete; ++len)
+    EXPECT_FALSE(image::DecodeImage(file.data(), len, &img)) << len << " of " << file.size();
+}
+
+TEST(ImageDecode, TruncatedBmpTgaAndGifFilesAreRefused) {
+  ExpectEveryCutRefused(MakeBmpHeader(4, 3, 12 * 3), 54 + 12 * 2 + 9);  // the last padding may go
+  ExpectEveryCutRefused(MakeTga(false), MakeTga(false).size());
+  ExpectEveryCutRefused(MakeTga(true), MakeTga(true).size());
+  ExpectEveryCutRefused(kTinyGif, kTinyGif.size() - 1);  // the trailer byte is not needed
+}
+
+TEST_F(ImageFiles, TruncatedFilesMadeByImageMagickAreRefused) {
+  constexpr int kSide = 24;
+  std::vector<uint32_t> pixels;
+  for (uint32_t i = 0; i < kSide * kSide; ++i) pixels.push_back(0xff000000 | (i * 2654435761u >> 8));
+  const std::string source = Path("noise.png");
+  ASSERT_TRUE(image::WritePng(source.c_str(), pixels.data(), kSide, kSide, kSide * 4));
+  for (const char* name : {"a.bmp", "a.gif", "a.tga", "a.jpg", "rle.tga"}) {
+    SCOPED_TRACE(name);
+    const std::string path = Path(name);
+    const std::string options = std::string(name) == "rle.tga" ? " -compress RLE " : " ";
+    const std::string convert = "convert " + source + options + path + " >/dev/null 2>&1";
+    if (std::system(convert.c_str()) != 0) GTEST_SKIP() << "ImageMagick convert unavailable";
+    const std::vector<uint8_t> file = ReadFile(path);
+    image::Image img;
+    ASSERT_TRUE(image::DecodeImage(file.data(), file.size(), &img));
+    for (size_t cut : {size_t(30), file.size() / 2, file.size() * 9 / 10})
+      EXPECT_FALSE(image::DecodeImage(file.data(), cut, &img)) << cut << " of " << file.size();
+  }
+}
+
 TEST(ImageDecode, SizeLimitHoldsAtTheBoundaryAndForLyingHeaders) {
   for (auto [w, h] : {std::pair{16384u, 1u}, {1u, 16384u}}) {
     const image::Image img = Decode(MakeGreyPng(w, h));

@@ -1,6 +1,7 @@
 #include "kit/draw/emitter_desc.h"
 
 #include <bit>
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 
@@ -13,7 +14,11 @@ class FieldReader {
   void Skip(size_t n) { p_ += n; }
   void Bool(bool& v) { v = *p_++ != 0; }
   void Int(int32_t& v) { v = int32_t(Word()); }
-  void Float(float& v) { v = std::bit_cast<float>(Word()); }
+  // Infinities and NaNs read as 0: a NaN lifetime would make immortal particles.
+  void Float(float& v) {
+    const float read = std::bit_cast<float>(Word());
+    v = std::isfinite(read) ? read : 0.0f;
+  }
 
  private:
   uint32_t Word() {

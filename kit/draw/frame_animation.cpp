@@ -85,9 +85,10 @@ void FrameAnimation::SetFrame(int frame) {
 
 // The mode bit sets name the modes that act at each end: past the last frame modes 2, 6, 7
 // turn (0xC4) and modes 0, 3 stop (0x09); before frame 0 modes 3, 6, 7 turn (0xC8) and
-// modes 1, 2 stop (0x06). Every other step wraps in SetFrame.
-void FrameAnimation::Step() {
-  const int next = current_frame_ + step_;
+// modes 1, 2 stop (0x06). Every other step wraps. Returns the frame after one period spent at
+// an end of the frames.
+int FrameAnimation::StepAtEnd(int frame) {
+  const int next = frame + step_;
   if (next == frame_count_) {
     if (ModeIn(0xC4)) {
       step_ = -step_;
@@ -101,7 +102,26 @@ void FrameAnimation::Step() {
       playing_ = false;
     }
   }
-  if (playing_) SetFrame(current_frame_ + step_);
+  if (!playing_) return frame;
+  const int moved = frame + step_;
+  return moved < 0 ? frame_count_ - 1 : moved >= frame_count_ ? 0 : moved;
+}
+
+// Moves through the given number of frame periods at once: straight runs between the ends
+// cost one addition each, so the work does not grow with the number of periods.
+void FrameAnimation::Advance(int64_t periods) {
+  int frame = current_frame_;
+  while (periods > 0 && playing_) {
+    const int64_t room = step_ > 0 ? int64_t(frame_count_) - 1 - frame : frame;
+    if (periods <= room) {
+      frame += int(step_ * periods);
+      break;
+    }
+    frame += int(step_ * room);
+    periods -= room + 1;
+    frame = StepAtEnd(frame);
+  }
+  SetFrame(frame);
 }
 
 void FrameAnimation::Update(float seconds) {
@@ -111,29 +131,32 @@ void FrameAnimation::Update(float seconds) {
   } else {
     time_since_frame_ += seconds;
   }
+  // Not even one period, or infinite time at a rate of 0 (which never advances).
   const double periods = std::floor(double(time_since_frame_) / seconds_per_frame_);
+  if (!(periods >= 1)) return;
   if (periods <= kExactStepLimit) {
     // The remaining periods are used up even once a non-repeating mode has stopped.
-    while (time_since_frame_ >= seconds_per_frame_) {
+    int64_t counted = 0;
+    for (; time_since_frame_ >= seconds_per_frame_; ++counted)
       time_since_frame_ -= seconds_per_frame_;
-      Step();
-    }
+    Advance(counted);
     return;
   }
   time_since_frame_ = std::isfinite(time_since_frame_)
                           ? std::fmod(time_since_frame_, seconds_per_frame_)
                           : 0.0f;
-  for (int64_t n = StepsAfterSettling(periods); n > 0; --n) Step();
+  Advance(PeriodsAfterSettling(periods));
 }
 
 // Within twice the frame count every mode has either stopped (further steps change nothing)
 // or entered its cycle, which repeats every frame count steps when wrapping and every
-// 2 x (frame count - 1) steps when turning at both ends. Steps beyond that are reduced to
+// 2 x (frame count - 1) steps when turning at both ends. Periods beyond that are reduced to
 // the same place in the cycle.
-int64_t FrameAnimation::StepsAfterSettling(double periods) const {
+int64_t FrameAnimation::PeriodsAfterSettling(double periods) const {
   const double settle = 2.0 * frame_count_;
   if (periods <= settle) return int64_t(periods);
   const bool turns_at_both_ends = ModeIn(0xC0);
   const double cycle = turns_at_both_ends ? 2.0 * std::max(frame_count_ - 1, 1) : frame_count_;
-  return int64_t(settle) + int64_t(std::fmod(periods - settle, cycle));
+  const double beyond = std::isfinite(periods) ? std::fmod(periods - settle, cycle) : 0.0;
+  return int64_t(settle) + int64_t(beyond);
 }

@@ -75,10 +75,13 @@ class TVK_API FrameAnimation : public Sprite {
 
  private:
   void GoToFirstFrame();
-  /// One frame period: turn, stop or move on at the ends as the mode says.
-  void Step();
+  /// One frame period from a frame at an end of the current direction: turn, stop or wrap
+  /// as the mode says. Returns the frame then shown.
+  int StepAtEnd(int frame);
+  /// Moves on by whole frame periods and shows the frame reached.
+  void Advance(int64_t periods);
   bool ModeIn(uint32_t mode_bits) const { return mode_ <= 7 && ((mode_bits >> mode_) & 1u); }
-  int64_t StepsAfterSettling(double periods) const;
+  int64_t PeriodsAfterSettling(double periods) const;
 
   int image_width_;
   bool playing_ = true;

@@ -74,7 +74,10 @@ void ParticleEmitter::StartAt(float x, float y) {
   Start();
 }
 
+// A time step that is not finite would turn every age, position and the emission residue
+// into NaN for good, so it is ignored.
 void ParticleEmitter::Update(float seconds) {
+  if (!std::isfinite(seconds)) return;
   AgeEmitter(seconds);
   if (track_bounds_) bounds_.Clear();
   UpdateParticles(seconds);
@@ -89,11 +92,12 @@ void ParticleEmitter::AgeEmitter(float seconds) {
 }
 
 // A dead particle's slot takes the last live particle, which is then updated in this pass.
+// A particle whose age or lifetime is not a number dies too, instead of living for ever.
 void ParticleEmitter::UpdateParticles(float seconds) {
   for (int i = 0; i < live_;) {
     Particle& p = particles_[i];
     p.age += seconds;
-    if (p.age >= p.lifetime) {
+    if (!(p.age < p.lifetime)) {
       p = particles_[--live_];
       continue;
     }

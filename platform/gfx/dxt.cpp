@@ -1,6 +1,9 @@
 #include "platform/gfx/dxt.h"
 
+#include <cstring>
+
 #include "platform/gfx/pixel_format.h"
+#include "stb_dxt.h"
 
 namespace gfx {
 namespace {
@@ -63,7 +66,70 @@ uint32_t InterpolatedAlpha(const uint8_t* block, int x, int y) {
   return ((6 - index) * a0 + (index - 1) * a1) / 5;
 }
 
+// A block from the encoder: the colour part alone (always four-colour), or with alpha the
+// DXT5 alpha part before it.
+void Compress(const uint32_t (&texels)[16], bool alpha, uint8_t* block) {
+  uint8_t rgba[64];
+  for (int i = 0; i < 16; ++i) {
+    rgba[4 * i] = uint8_t(Channel(texels[i], 16));
+    rgba[4 * i + 1] = uint8_t(Channel(texels[i], 8));
+    rgba[4 * i + 2] = uint8_t(Channel(texels[i], 0));
+    rgba[4 * i + 3] = alpha ? uint8_t(Channel(texels[i], 24)) : 255;
+  }
+  stb_compress_dxt_block(block, rgba, alpha ? 1 : 0, STB_DXT_NORMAL);
+}
+
+// Turns a four-colour block into a three-colour one whose index 3 marks the transparent
+// texels: the endpoints swap, so the first is not above the second, and each colour index
+// moves to its nearest entry of the three-colour palette.
+void MakeTransparentTexels(const uint32_t (&texels)[16], uint8_t* block) {
+  static constexpr uint8_t kThreeColorIndex[4] = {1, 0, 2, 2};  // after the swap
+  uint8_t endpoint[2];
+  std::memcpy(endpoint, block, 2);
+  std::memmove(block, block + 2, 2);
+  std::memcpy(block + 2, endpoint, 2);
+  for (int y = 0; y < 4; ++y) {
+    uint8_t row = 0;
+    for (int x = 0; x < 4; ++x) {
+      const uint32_t old_index = (block[4 + y] >> (2 * x)) & 3;
+      const bool clear = Channel(texels[y * 4 + x], 24) < 128;
+      row |= uint8_t((clear ? 3 : kThreeColorIndex[old_index]) << (2 * x));
+    }
+    block[4 + y] = row;
+  }
+}
+
+// DXT3: each alpha rounded to four bits.
+void EncodeExplicitAlpha(const uint32_t (&texels)[16], uint8_t* block) {
+  std::memset(block, 0, 8);
+  for (int i = 0; i < 16; ++i) {
+    const uint32_t a4 = (Channel(texels[i], 24) * 15 + 127) / 255;
+    block[i / 2] |= uint8_t(a4 << (4 * (i & 1)));
+  }
+}
+
 }  // namespace
+
+void EncodeDxtBlock(Format f, const uint32_t (&texels)[16], uint8_t* block) {
+  switch (f) {
+    case Format_DXT1: {
+      Compress(texels, false, block);
+      bool any_clear = false;
+      for (uint32_t t : texels) any_clear |= Channel(t, 24) < 128;
+      if (any_clear) MakeTransparentTexels(texels, block);
+      break;
+    }
+    case Format_DXT3:
+      EncodeExplicitAlpha(texels, block);
+      Compress(texels, false, block + 8);
+      break;
+    case Format_DXT5:
+      Compress(texels, true, block);
+      break;
+    default:
+      break;
+  }
+}
 
 uint32_t DecodeDxtTexel(Format f, const uint8_t* block, int x, int y) {
   switch (f) {

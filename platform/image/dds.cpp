@@ -2,6 +2,7 @@
 // is checked against the file size before anything is copied.
 #include <bit>
 #include <cstring>
+#include <optional>
 
 #include "platform/image/image.h"
 
@@ -163,34 +164,59 @@ bool IsDds(const void* data, size_t size) {
   return data && size >= 4 && ReadU32(static_cast<const uint8_t*>(data)) == kMagic;
 }
 
-bool DecodeDds(const void* data, size_t size, Image* out) {
-  if (!data || !out) return false;
-  const auto* bytes = static_cast<const uint8_t*>(data);
-  Header h;
-  if (!ReadHeader(bytes, size, &h) || !HeaderSupported(h)) return false;
-  const Layout layout = ChooseLayout(h.pixel);
-  if (layout.format == gfx::Format_Unknown) return false;
+namespace {
 
-  const int levels = DeclaredLevels(h);
-  size_t file_bytes = 0, image_bytes = 0;
-  for (int i = 0; i < levels; ++i) {
+// What a DDS file holds, worked out from its header and checked against its length.
+struct Plan {
+  Header header;
+  Layout layout;
+  int levels = 0;
+  size_t image_bytes = 0;
+};
+
+std::optional<Plan> PlanDds(const void* data, size_t size) {
+  if (!data) return std::nullopt;
+  Plan plan;
+  const Header& h = plan.header;
+  if (!ReadHeader(static_cast<const uint8_t*>(data), size, &plan.header) || !HeaderSupported(h))
+    return std::nullopt;
+  plan.layout = ChooseLayout(h.pixel);
+  if (plan.layout.format == gfx::Format_Unknown) return std::nullopt;
+  plan.levels = DeclaredLevels(h);
+  size_t file_bytes = 0;
+  for (int i = 0; i < plan.levels; ++i) {
     const int w = LevelDimension(h.width, i), hgt = LevelDimension(h.height, i);
-    file_bytes += FileLevelSize(layout, w, hgt);
-    image_bytes += LevelSize(layout.format, w, hgt);
+    file_bytes += FileLevelSize(plan.layout, w, hgt);
+    plan.image_bytes += LevelSize(plan.layout.format, w, hgt);
   }
-  if (file_bytes > size - kDataStart) return false;
+  if (file_bytes > size - kDataStart) return std::nullopt;
+  return plan;
+}
 
+}  // namespace
+
+bool DdsSize(const void* data, size_t size, int* width, int* height) {
+  const std::optional<Plan> plan = PlanDds(data, size);
+  if (!plan || !width || !height) return false;
+  *width = int(plan->header.width);
+  *height = int(plan->header.height);
+  return true;
+}
+
+bool DecodeDds(const void* data, size_t size, Image* out) {
+  const std::optional<Plan> plan = PlanDds(data, size);
+  if (!plan || !out) return false;
   Image decoded;
-  decoded.width = int(h.width);
-  decoded.height = int(h.height);
-  decoded.format = layout.format;
-  decoded.levels = levels;
-  decoded.data.resize(image_bytes);
-  const uint8_t* pixels = bytes + kDataStart;
-  if (layout.convert)
-    ConvertPixels(h.pixel, pixels, image_bytes / 4, decoded.data.data());
+  decoded.width = int(plan->header.width);
+  decoded.height = int(plan->header.height);
+  decoded.format = plan->layout.format;
+  decoded.levels = plan->levels;
+  decoded.data.resize(plan->image_bytes);
+  const uint8_t* pixels = static_cast<const uint8_t*>(data) + kDataStart;
+  if (plan->layout.convert)
+    ConvertPixels(plan->header.pixel, pixels, plan->image_bytes / 4, decoded.data.data());
   else
-    std::memcpy(decoded.data.data(), pixels, image_bytes);
+    std::memcpy(decoded.data.data(), pixels, plan->image_bytes);
   *out = std::move(decoded);
   return true;
 }

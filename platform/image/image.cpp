@@ -1,9 +1,12 @@
 // Level sizes and decoding of the common image formats through stb_image.
 #include "platform/image/image.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 #include <memory>
 
+#include "platform/image/data_bound.h"
 #include "platform/image/jpeg_tables.h"
 #include "stb_image.h"
 
@@ -35,6 +38,48 @@ bool DimensionsAllowed(int width, int height) {
   return width > 0 && height > 0 && width <= kMaxDimension && height <= kMaxDimension;
 }
 
+// The data stb_image reads, handed out through its callbacks. A read asked for once every
+// byte is used up means the file ended before its image did.
+struct BoundedReader {
+  const uint8_t* data;
+  size_t size;
+  size_t pos = 0;
+  bool overrun = false;
+
+  static int Read(void* user, char* out, int wanted) {
+    auto* r = static_cast<BoundedReader*>(user);
+    const size_t n = std::min(size_t(wanted > 0 ? wanted : 0), r->size - r->pos);
+    if (n == 0 && wanted > 0) r->overrun = true;
+    std::memcpy(out, r->data + r->pos, n);
+    r->pos += n;
+    return int(n);
+  }
+  // Skipping past the end is not itself an overrun (a last row's padding may be missing);
+  // reading there is.
+  static void Skip(void* user, int n) {
+    auto* r = static_cast<BoundedReader*>(user);
+    r->pos = n < 0 ? r->pos - std::min(r->pos, size_t(-int64_t(n)))
+                   : r->pos + std::min(r->size - r->pos, size_t(n));
+  }
+  static int Eof(void* user) {
+    const auto* r = static_cast<const BoundedReader*>(user);
+    return r->pos >= r->size;
+  }
+};
+
+// The size a file's header claims, when it is within the decoders' limit and the file's data
+// could hold that many pixels; read before any decoding, which allocates for the claim.
+bool StbImageSize(const stbi_uc* bytes, size_t size, int* width, int* height) {
+  int w = 0, h = 0, channels = 0;
+  if (size == 0 || size > size_t(INT_MAX) ||
+      !stbi_info_from_memory(bytes, int(size), &w, &h, &channels) || !DimensionsAllowed(w, h) ||
+      !DataCanHold(bytes, size, w, h))
+    return false;
+  *width = w;
+  *height = h;
+  return true;
+}
+
 // stb_image's RGBA byte order to little-endian 0xAARRGGBB (bytes B, G, R, A).
 void RgbaToBgra(const uint8_t* rgba, size_t pixels, uint8_t* out) {
   for (size_t i = 0; i < pixels; ++i, rgba += 4, out += 4) {
@@ -47,19 +92,26 @@ void RgbaToBgra(const uint8_t* rgba, size_t pixels, uint8_t* out) {
 
 }  // namespace
 
+bool ImageSize(const void* data, size_t size, int* width, int* height) {
+  if (!data || !width || !height) return false;
+  return IsDds(data, size) ? DdsSize(data, size, width, height)
+                           : StbImageSize(static_cast<const stbi_uc*>(data), size, width, height);
+}
+
 bool DecodeImage(const void* data, size_t size, Image* out) {
-  if (!data || !out || size == 0 || size > size_t(INT_MAX)) return false;
   const auto* bytes = static_cast<const stbi_uc*>(data);
-  const int length = int(size);
-  if (!JpegHuffmanTablesFit(bytes, size)) return false;
-  int width = 0, height = 0, channels = 0;
-  // The header alone is read first so that absurd sizes are refused before any allocation.
-  if (!stbi_info_from_memory(bytes, length, &width, &height, &channels) ||
-      !DimensionsAllowed(width, height))
+  int width = 0, height = 0;
+  if (!data || !out || !StbImageSize(bytes, size, &width, &height) ||
+      !JpegHuffmanTablesFit(bytes, size))
     return false;
+  // Decoding reads through callbacks that notice a read past the end: stb_image would go on
+  // with zeros and give a damaged image as a good one.
+  BoundedReader reader{bytes, size};
+  const stbi_io_callbacks io{BoundedReader::Read, BoundedReader::Skip, BoundedReader::Eof};
+  int w = 0, h = 0, channels = 0;
   std::unique_ptr<stbi_uc, void (*)(void*)> rgba(
-      stbi_load_from_memory(bytes, length, &width, &height, &channels, 4), stbi_image_free);
-  if (!rgba || !DimensionsAllowed(width, height)) return false;
+      stbi_load_from_callbacks(&io, &reader, &w, &h, &channels, 4), stbi_image_free);
+  if (!rgba || reader.overrun || w != width || h != height) return false;
 
   Image decoded;
   decoded.width = width;

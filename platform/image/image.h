@@ -27,8 +27,14 @@ struct Image {
 // Bytes one mip level of the given format and size takes in Image::data (0 for Format_Unknown).
 size_t LevelSize(gfx::Format format, int width, int height);
 
+// The width and height an image file's header claims (any format DecodeImage or DecodeDds
+// reads), without decoding. False when the header is unreadable, a side exceeds
+// kMaxDimension, or the file's data could not hold an image of that size.
+bool ImageSize(const void* data, size_t size, int* width, int* height);
+
 // PNG, JPEG, BMP, TGA, GIF (first frame) and the other formats stb_image reads, converted to
-// A8R8G8B8 with one level. False on any error; out is then left untouched.
+// A8R8G8B8 with one level. False on any error, a file that ends before its image does
+// included; out is then left untouched.
 bool DecodeImage(const void* data, size_t size, Image* out);
 
 // True when the data begins with "DDS ".
@@ -40,6 +46,9 @@ bool IsDds(const void* data, size_t size);
 // are capped). Of a cube map only the first face is read. False on any error (truncated data,
 // bad header, unsupported format, volume texture); out is then left untouched.
 bool DecodeDds(const void* data, size_t size, Image* out);
+// The size of a DDS file DecodeDds would read, from its header; false where DecodeDds fails
+// for its header or length.
+bool DdsSize(const void* data, size_t size, int* width, int* height);
 
 // Writes a 24-bit bottom-up BMP from 32-bit 0xXXRRGGBB pixels, rows pitch_bytes apart.
 // False when the arguments are invalid or the file can't be written completely.

@@ -11,6 +11,11 @@ namespace {
 
 constexpr int kSubBits = 8;  // vertex positions snap to 1/256 pixel
 constexpr int64_t kSub = int64_t(1) << kSubBits;
+// Positions are held within this many pixels of the origin, so snapped coordinates need 30
+// bits and the products of two coordinate differences (areas, edge values) fit in 64. The
+// geometry stage clips to a far smaller guard band; only its rounding error on enormous
+// inputs ever reaches this limit.
+constexpr double kMaxPosition = double(int64_t(1) << 21);
 constexpr double kFixed32 = 4294967296.0;  // 2^32
 constexpr double kFixed16 = 65536.0;
 // Texel positions beyond this many texels are not kept exactly (they no longer fit the
@@ -79,19 +84,28 @@ class EdgeWalk {
   int64_t divisor_ = 1, quotient_ = 0, remainder_ = 0, quotient_step_ = 0, remainder_step_ = 0;
 };
 
-int64_t Snap(double v) { return RoundNearest(v * double(kSub)); }
-
-// v * scale in fixed point, saturated well inside int64 (NaN gives 0).
-int64_t ToFixed(double v, double scale) {
+// v * scale rounded, held within +-limit (NaN gives 0).
+int64_t Saturate(double v, double scale, double limit) {
   const double f = v * scale;
   if (std::isnan(f)) return 0;
-  return RoundNearest(std::clamp(f, -4.0e18, 4.0e18));
+  return RoundNearest(std::clamp(f, -limit, limit));
 }
-int32_t ToFixed16(double v) {
-  const double f = v * kFixed16;
-  if (std::isnan(f)) return 0;
-  return int32_t(RoundNearest(std::clamp(f, -1.0e9, 1.0e9)));
-}
+
+int64_t Snap(double v) { return Saturate(std::clamp(v, -kMaxPosition, kMaxPosition), kSub, 4e18); }
+
+int64_t ToFixed(double v, double scale) { return Saturate(v, scale, 4.0e18); }
+int32_t ToFixed16(double v) { return int32_t(Saturate(v, kFixed16, 1.0e9)); }
+
+// Changes per pixel along a span. Two covered pixels of a row both lie inside the primitive,
+// where every value stays within its range, so a real step never exceeds that range; a larger
+// one comes from a primitive too thin to hold two pixels in a row, where it is never applied
+// to a drawn pixel. Holding steps to the range keeps every value a span walks to, one past its
+// last pixel included, far from overflowing.
+constexpr double kMaxColorStep = 256.0;            // colour channels 0..255
+constexpr double kMaxDepthStep = 65536.0;          // depth 0..65535
+constexpr double kMaxTexelStep = 2.0 * kMaxTexel;  // texel coordinates within +-kMaxTexel
+int64_t StepFixed(double v, double range) { return Saturate(v, kFixed32, range * kFixed32); }
+int32_t StepFixed16(double v) { return int32_t(Saturate(v, kFixed16, kMaxColorStep * kFixed16)); }
 
 // Moves texel coordinates of a wrapping axis by whole periods near zero and bounds them.
 void LimitTexelRange(double* v, int size, uint32_t address) {
@@ -215,14 +229,14 @@ void Rasterizer::Setup(const ScreenVertex& a, const ScreenVertex& b, const Scree
     ctx_.linear = false;
     planes_.s = planes_.t = Plane();
   }
-  ctx_.step.s = ToFixed(planes_.s.dx, kFixed32);
-  ctx_.step.t = ToFixed(planes_.t.dx, kFixed32);
-  ctx_.step.z = ToFixed(planes_.z.dx, kFixed32);
+  ctx_.step.s = StepFixed(planes_.s.dx, kMaxTexelStep);
+  ctx_.step.t = StepFixed(planes_.t.dx, kMaxTexelStep);
+  ctx_.step.z = StepFixed(planes_.z.dx, kMaxDepthStep);
   if (ctx_.gouraud) {
-    ctx_.step.r = ToFixed16(planes_.r.dx);
-    ctx_.step.g = ToFixed16(planes_.g.dx);
-    ctx_.step.b = ToFixed16(planes_.b.dx);
-    ctx_.step.a = ToFixed16(planes_.a.dx);
+    ctx_.step.r = StepFixed16(planes_.r.dx);
+    ctx_.step.g = StepFixed16(planes_.g.dx);
+    ctx_.step.b = StepFixed16(planes_.b.dx);
+    ctx_.step.a = StepFixed16(planes_.a.dx);
   }
   ChooseSpanFunction(ctx_);
 }
