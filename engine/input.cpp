@@ -2,6 +2,7 @@
 #include "engine/input.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 
@@ -225,7 +226,11 @@ bool Input::NextEvent(InputEvent* event) {
 
 void TVK_Impl::Mouse_GetPosition(float* x, float* y) { input.GetPosition(x, y); }
 void TVK_Impl::Mouse_SetPosition(float x, float y) {
-  if (WindowExists()) input.SetPosition(x, y);
+  // A NaN names no place, so the cursor stays. Other values are held to the 16-bit range window
+  // systems keep cursor positions in (all beyond lies off every screen), where truncating to
+  // int is defined.
+  const auto held = [](float v) { return std::clamp(v, -32768.0f, 32767.0f); };
+  if (WindowExists() && !std::isnan(x) && !std::isnan(y)) input.SetPosition(held(x), held(y));
 }
 int TVK_Impl::Mouse_GetWheel() { return input.Wheel(); }
 bool TVK_Impl::Mouse_IsInside() { return input.MouseOver(); }

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "engine/tvk_impl.h"
+#include "platform/os/regular_file.h"
 
 namespace fs = std::filesystem;
 
@@ -38,11 +39,6 @@ struct ZipCloser {
   void operator()(void* zip) const { unzClose(zip); }
 };
 using ZipPtr = std::unique_ptr<void, ZipCloser>;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // Reads no more than this per call, so a chunk length always fits the readers' int results.
 constexpr size_t kReadChunk = size_t{16} << 20;
@@ -200,11 +196,25 @@ bool ReadCurrentEntry(unzFile zip, const unz_file_info64& info, const std::strin
          crc32_z(0, reinterpret_cast<const Bytef*>(out->data.get()), out->size) == info.crc;
 }
 
+// minizip's stdio file functions, except that the archive is opened only when it is a regular
+// file: a FIFO or device named as a pack must not block or stream forever.
+voidpf ZCALLBACK OpenRegularArchive(voidpf, const void* filename, int mode) {
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) != ZLIB_FILEFUNC_MODE_READ) return nullptr;
+  return os::OpenRegularFile(static_cast<const char*>(filename), os::FileMode::Read);
+}
+
+ZipPtr OpenArchive(const std::string& file) {
+  zlib_filefunc64_def functions;
+  fill_fopen64_filefunc(&functions);
+  functions.zopen64_file = OpenRegularArchive;
+  return ZipPtr(unzOpen2_64(file.c_str(), &functions));
+}
+
 enum class PackResult { NotFound, Loaded, Failed };
 
 PackResult LoadFromPack(const std::string& file, const std::string& password,
                         const std::string& wanted, Block* out) {
-  ZipPtr zip(unzOpen64(file.c_str()));
+  ZipPtr zip = OpenArchive(file);
   if (!zip) return PackResult::NotFound;
   for (int rc = unzGoToFirstFile(zip.get()); rc == UNZ_OK; rc = unzGoToNextFile(zip.get())) {
     unz_file_info64 info;
@@ -219,15 +229,21 @@ PackResult LoadFromPack(const std::string& file, const std::string& password,
   return PackResult::NotFound;
 }
 
+// The size of an open file, or nothing when it cannot be told or is beyond a block's reach.
+std::optional<size_t> FileSize(std::FILE* stream) {
+  if (fseeko(stream, 0, SEEK_END) != 0) return std::nullopt;
+  const off_t size = ftello(stream);
+  if (size < 0 || uintmax_t(size) > UINT32_MAX || fseeko(stream, 0, SEEK_SET) != 0) return std::nullopt;
+  return size_t(size);
+}
+
 bool LoadFromDisk(const std::string& path, Block* out) {
-  const std::string file = ResolvePathCase(path);
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return false;
-  const uintmax_t size = fs::file_size(file, ec);
-  if (ec || size > UINT32_MAX) return false;
-  FilePtr f(std::fopen(file.c_str(), "rb"));
+  os::FilePtr f(os::OpenRegularFile(ResolvePathCase(path).c_str(), os::FileMode::Read));
   if (!f) return false;
   std::FILE* stream = f.get();
+  const std::optional<size_t> found_size = FileSize(stream);
+  if (!found_size) return false;
+  const size_t size = *found_size;
   return ReadStream(size, size,
                     [stream](char* to, size_t n) {
                       const size_t got = std::fread(to, 1, n, stream);
@@ -340,7 +356,7 @@ bool Resources::AddPack(const char* name, const char* password) {
   std::string key = UpperCase(full);
   if (FindPack(key) != packs_.end()) return false;
   std::string file = ResolvePathCase(full);
-  if (!ZipPtr(unzOpen64(file.c_str()))) return false;
+  if (!OpenArchive(file)) return false;
   packs_.push_back(Pack{std::move(key), std::move(file), password ? password : ""});
   return true;
 }

@@ -36,7 +36,8 @@ class Resources {
   const char* ProgramFolder() const { return program_folder_.c_str(); }
 
   // Whole file from the newest pack that holds it, else from disk; the block is malloc'd and
-  // released with free(). Null with "Can't load resource: %s" posted on failure.
+  // released with free(). Null with "Can't load resource: %s" posted on failure. Packs and disk
+  // files are opened only when they are regular files, so a FIFO or device never blocks a load.
   void* Load(const char* name, uint32_t* size);
 
   bool AddPack(const char* name, const char* password);

@@ -1,10 +1,10 @@
 // Setting and reading the numbered states, and the window icon table.
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "engine/tvk_impl.h"
+#include "platform/os/regular_file.h"
 
 namespace {
 
@@ -170,23 +170,22 @@ int TVK_Impl::System_GetInt(IntState state) {
 
 // Stores the name made absolute, or clears the path for null or an unusable name.
 void TVK_Impl::SetPath(char* dst, const char* name) {
-  const char* full = name ? Resource_FullPath(name) : nullptr;
-  snprintf(dst, kPathSize, "%s", full ? full : "");
+  CopyText(dst, kPathSize, name ? Resource_FullPath(name) : nullptr);
 }
 
+// The log starts empty. Only a regular file will do: a FIFO or device is refused at once
+// (opening a FIFO would wait for a reader), and then nothing is logged.
 void TVK_Impl::SetLogFile(const char* name) {
   SetPath(log_file, name);
   if (!log_file[0]) return;
-  FILE* f = fopen(log_file, "w");
-  if (f) fclose(f);
-  else log_file[0] = '\0';
+  if (!os::FilePtr(os::OpenRegularFile(log_file, os::FileMode::Write))) log_file[0] = '\0';
 }
 
 void TVK_Impl::System_SetText(TextState state, const char* value) {
   switch (state) {
     case State_Icon: SetIcon(value); break;
     case State_Title:
-      snprintf(title, sizeof title, "%s", value ? value : "");
+      CopyText(title, sizeof title, value);
       if (WindowExists()) platform_->SetTitle(title);
       break;
     case State_IniFile: SetPath(ini_file, value); break;

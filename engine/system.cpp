@@ -7,13 +7,24 @@
 #include <sys/stat.h>
 
 #include "engine/tvk_impl.h"
+#include "platform/os/regular_file.h"
 
 namespace {
 
 TVK_Impl* g_instance = nullptr;
 int g_references = 0;
 
-void CopyText(char* dst, size_t size, const char* src) { snprintf(dst, size, "%s", src); }
+std::string FormatText(const char* format, va_list args) {
+  va_list measure;
+  va_copy(measure, args);
+  const int length = vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  if (length <= 0) return std::string();
+  std::string text(size_t(length) + 1, '\0');
+  vsnprintf(text.data(), text.size(), format, args);
+  text.resize(size_t(length));
+  return text;
+}
 
 bool FileExists(const char* path) {
   struct stat st;
@@ -51,11 +62,10 @@ void TVK_Impl::Release() {
 
 void TVK_Impl::WriteLogLine(const char* format, va_list args) {
   if (!log_file[0]) return;
-  FILE* f = fopen(log_file, "a");
+  os::FilePtr f(os::OpenRegularFile(log_file, os::FileMode::Append));
   if (!f) return;
-  vfprintf(f, format, args);
-  fputc('\n', f);
-  fclose(f);
+  vfprintf(f.get(), format, args);
+  fputc('\n', f.get());
 }
 
 void TVK_Impl::System_WriteLog(const char* format, ...) {
@@ -66,12 +76,15 @@ void TVK_Impl::System_WriteLog(const char* format, ...) {
   va_end(args);
 }
 
+// The whole text goes to the log; the kept error text is cut to its buffer. The text is formatted
+// apart from the buffer, since an argument may be the previous error text itself.
 void TVK_Impl::PostError(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  vsnprintf(error_, sizeof error_, format, args);
+  const std::string text = FormatText(format, args);
   va_end(args);
-  System_WriteLog("%s", error_);
+  System_WriteLog("%s", text.c_str());
+  CopyText(error_, sizeof error_, text.c_str());
 }
 
 const char* TVK_Impl::System_GetLastError() { return error_; }

@@ -68,8 +68,10 @@ enum IntState {
 enum TextState {
   State_Icon = 26,     ///< name or id of an icon registered with TVK_RegisterIcon
   State_Title = 27,    ///< window title ("TVK")
-  State_IniFile = 28,  ///< settings file for the Settings_ calls, relative to the program folder
-  State_LogFile = 29,  ///< log file, relative to the program folder; truncated when set
+  State_IniFile = 28,  ///< settings file for the Settings_ calls, relative to the program folder;
+                       ///< writes replace it whole, through links, keeping its mode and line ends
+  State_LogFile = 29,  ///< log file, relative to the program folder; truncated when set, refused
+                       ///< (left unset) when it is not a regular file
 };
 
 /// State_Fps values with a special meaning: frames as fast as possible, or one per display refresh.
@@ -224,12 +226,12 @@ class TVK_API TVK {
   virtual const char* System_GetText(TextState state) = 0;
 
   /// Loads a whole file from the attached packs or the disk; the block (and its size in *size)
-  /// belongs to the caller until Resource_Free; null when not found.
+  /// belongs to the caller until Resource_Free; null when not found or not a regular file.
   virtual void* Resource_Load(const char* filename, uint32_t* size = nullptr) = 0;
   /// Frees a block returned by Resource_Load; null is ignored.
   virtual void Resource_Free(void* block) = 0;
   /// Attaches a zip pack (optionally password-protected) that Resource_Load searches first; false
-  /// when it cannot be opened.
+  /// when it cannot be opened or is not a regular file.
   virtual bool Resource_AddPack(const char* filename, const char* password = nullptr) = 0;
   /// Detaches one pack by the name it was attached with.
   virtual void Resource_DropPack(const char* filename) = 0;
@@ -249,14 +251,17 @@ class TVK_API TVK {
   virtual void Settings_PutInt(const char* section, const char* key, int value) = 0;
   /// Reads an integer from the settings file; def when the key or the file is missing.
   virtual int Settings_GetInt(const char* section, const char* key, int def = 0) = 0;
-  /// Writes a number to the settings file; nothing without one.
+  /// Writes a number with six decimals and a decimal point to the settings file; nothing
+  /// without one.
   virtual void Settings_PutFloat(const char* section, const char* key, float value) = 0;
-  /// Reads a number from the settings file; def when the key or the file is missing.
+  /// Reads a number from the settings file: the value's plain decimal prefix in any locale, 0
+  /// without one ("inf", "nan" and "0x" texts read as 0), out-of-range values held finite; def
+  /// when the key or the file is missing.
   virtual float Settings_GetFloat(const char* section, const char* key, float def = 0.0f) = 0;
   /// Writes a text to the settings file; nothing without one.
   virtual void Settings_PutText(const char* section, const char* key, const char* value) = 0;
-  /// Reads a text from the settings file, or def; engine-owned buffer, overwritten by the next
-  /// call.
+  /// Reads a text from the settings file, or def (which may be this call's previous result);
+  /// engine-owned buffer, overwritten by the next call.
   virtual const char* Settings_GetText(const char* section, const char* key,
                                        const char* def = "") = 0;
 
@@ -355,7 +360,7 @@ class TVK_API TVK {
 
   /// Writes the mouse position in client pixels.
   virtual void Mouse_GetPosition(float* x, float* y) = 0;
-  /// Moves the mouse pointer to a client position.
+  /// Moves the mouse pointer to a client position (truncated to whole pixels); NaN is ignored.
   virtual void Mouse_SetPosition(float x, float y) = 0;
   /// Wheel notches turned this frame (positive away from the user).
   virtual int Mouse_GetWheel() = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <cstring>
 #include <memory>
 
 #include "engine/graphics.h"
@@ -15,6 +16,15 @@
 
 constexpr int kPathSize = 260;
 constexpr int kTextSize = 256;
+
+// Copies src (null = empty) into dst of `size` bytes, cut to fit. src may be dst itself or lie
+// inside it, as when a caller hands a text getter's own result back to its setter.
+inline void CopyText(char* dst, size_t size, const char* src) {
+  if (!size) return;
+  const size_t length = src ? strnlen(src, size - 1) : 0;
+  if (length) std::memmove(dst, src, length);
+  dst[length] = '\0';
+}
 
 class TVK_Impl final : public TVK {
  public:

@@ -1,4 +1,10 @@
 // The settings file, the random generator and the profile format underneath.
+#include <cfloat>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
 #include "platform/profile/profile.h"
 #include "support/engine_fixture.h"
 
@@ -13,8 +19,14 @@ class SettingsTest : public EngineTest {
 };
 
 TEST_F(SettingsTest, IntegersReadTheirDecimalPrefix) {
-  std::ofstream(ini) << "[Game]\nletters=abc\nempty=\nmixed=  -42xyz\nbig=99999999999\n";
+  std::ofstream(ini) << "[Game]\nletters=abc\nempty=\nmixed=  -42xyz\nbig=99999999999\n"
+                        "hex=0x10\nlow=-2147483649\nmin=-2147483648\nplus=\t+12\nsigns=--1\n";
   EXPECT_EQ(engine->Settings_GetInt("Game", "letters", 7), 0);
+  EXPECT_EQ(engine->Settings_GetInt("Game", "hex", 7), 0);
+  EXPECT_EQ(engine->Settings_GetInt("Game", "low", 7), INT32_MIN);
+  EXPECT_EQ(engine->Settings_GetInt("Game", "min", 7), INT32_MIN);
+  EXPECT_EQ(engine->Settings_GetInt("Game", "plus", 7), 12);
+  EXPECT_EQ(engine->Settings_GetInt("Game", "signs", 7), 0);
   EXPECT_EQ(engine->Settings_GetInt("Game", "empty", 7), 7);
   EXPECT_EQ(engine->Settings_GetInt("Game", "missing", 7), 7);
   EXPECT_EQ(engine->Settings_GetInt("Game", "mixed", 7), -42);
@@ -126,4 +138,78 @@ TEST_F(SettingsTest, SeedZeroComesFromTheClock) {
   fake->now = 777;
   engine->Random_SetSeed(0);
   EXPECT_EQ(engine->Random_Integer(0, 1 << 30), from_777);
+}
+
+// Numbers that come from outside the program: settings texts and cursor positions.
+class SettingsNumbers : public SettingsTest {
+ protected:
+  void TearDown() override {
+    setlocale(LC_NUMERIC, "C");
+    SettingsTest::TearDown();
+  }
+
+  float Float(const char* key) { return engine->Settings_GetFloat("N", key, -7.0f); }
+
+  // Switches number formatting to a locale whose decimal mark is a comma, built for the test.
+  bool UseCommaLocale() {
+    std::ofstream(Path("comma.src")) << "LC_NUMERIC\ndecimal_point \"<U002C>\"\n"
+                                        "thousands_sep \"<U002E>\"\ngrouping 3;3\nEND LC_NUMERIC\n";
+    const std::string make = "localedef -c -i '" + Path("comma.src") + "' -f ANSI_X3.4-1968 '" +
+                             Path("xx_XX") + "' >/dev/null 2>&1";
+    if (std::system(make.c_str()) != 0 && !std::filesystem::exists(Path("xx_XX"))) return false;
+    setenv("LOCPATH", dir.c_str(), 1);
+    const bool set = setlocale(LC_NUMERIC, "xx_XX") != nullptr;
+    unsetenv("LOCPATH");
+    return set;
+  }
+};
+
+TEST_F(SettingsNumbers, FloatsAreReadAsDecimalPrefixesOnly) {
+  std::ofstream(ini) << "[N]\nhex=0x10\ninf=inf\nminf=-infinity\nnan=nan\nhexfloat=0x1p3\n"
+                        "plain=  +2.5e1xyz\nneg=-.5\nsigns=+-3\ndot=.\nletters=abc\n"
+                        "huge=1e39\nhuger=1e999\nlong=" << std::string(200, '9') << "\n"
+                        "tiny=1e-50\ntinier=1e-999\nnegtiny=-1e-999\n";
+  EXPECT_EQ(Float("hex"), 0.0f);
+  EXPECT_EQ(Float("inf"), 0.0f);
+  EXPECT_EQ(Float("minf"), 0.0f);
+  EXPECT_EQ(Float("nan"), 0.0f);
+  EXPECT_EQ(Float("hexfloat"), 0.0f);
+  EXPECT_EQ(Float("plain"), 25.0f);
+  EXPECT_EQ(Float("neg"), -0.5f);
+  EXPECT_EQ(Float("signs"), 0.0f);
+  EXPECT_EQ(Float("dot"), 0.0f);
+  EXPECT_EQ(Float("letters"), 0.0f);
+  EXPECT_EQ(Float("missing"), -7.0f);
+  // Out of a float's range: the nearest finite value, never infinity.
+  EXPECT_EQ(Float("huge"), FLT_MAX);
+  EXPECT_EQ(Float("huger"), FLT_MAX);
+  EXPECT_EQ(Float("long"), FLT_MAX);
+  EXPECT_EQ(Float("tiny"), 0.0f);
+  EXPECT_EQ(Float("tinier"), 0.0f);
+  EXPECT_EQ(Float("negtiny"), 0.0f);
+}
+
+TEST_F(SettingsNumbers, TheLocaleChangesNothing) {
+  if (!UseCommaLocale()) GTEST_SKIP() << "no way to make a test locale here";
+  engine->Settings_PutFloat("N", "half", 0.5f);
+  EXPECT_NE(ReadFile(ini).find("half=0.500000\n"), std::string::npos);
+  EXPECT_EQ(Float("half"), 0.5f);
+  std::ofstream(ini) << "[N]\ncomma=1,5\n";
+  EXPECT_EQ(Float("comma"), 1.0f);
+}
+
+class CursorNumbers : public EngineTest {};
+
+TEST_F(CursorNumbers, PositionsOutsideAnyScreenAreHeld) {
+  ASSERT_TRUE(Initiate());
+  engine->Mouse_SetPosition(12.9f, -3.7f);
+  EXPECT_EQ(fake->cursor_x, 12);
+  EXPECT_EQ(fake->cursor_y, -3);
+  engine->Mouse_SetPosition(std::numeric_limits<float>::quiet_NaN(), 5);
+  engine->Mouse_SetPosition(5, -std::numeric_limits<float>::quiet_NaN());
+  EXPECT_EQ(fake->cursor_x, 12);  // a NaN moves nothing
+  EXPECT_EQ(fake->cursor_y, -3);
+  engine->Mouse_SetPosition(1e30f, -INFINITY);
+  EXPECT_EQ(fake->cursor_x, 32767);
+  EXPECT_EQ(fake->cursor_y, -32768);
 }

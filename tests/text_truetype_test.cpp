@@ -231,9 +231,7 @@ TEST_F(TextPixelTest, ArialBoldShowsCoverageOnlyWhereTheTextIs) {
 }
 
 TEST_F(TextPixelTest, BuilderFntPrintsTheSameText) {
-  const char* build_dir = std::getenv("TVK_BINARY_DIR");
-  ASSERT_NE(build_dir, nullptr);
-  const std::string command = std::string(build_dir) + "/font_builder --bold Arial 16 " +
+  const std::string command = std::string(TVK_TEST_BINARY_DIR) + "/font_builder --bold Arial 16 " +
                               Path("arial.fnt") + " " + Path("arial.png") + " > /dev/null";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
 

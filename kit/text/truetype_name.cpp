@@ -30,9 +30,9 @@ class TrueTypeReader {
   // Up to count bytes; stops early (and fails) at the end of the data.
   std::string ReadBytes(size_t count) {
     if (!Usable()) return {};
-    const size_t available = position_ < size_ ? size_ - position_ : 0;
-    const size_t taken = count < available ? count : available;
-    std::string bytes(reinterpret_cast<const char*>(data_) + position_, taken);
+    const size_t taken = Available(count);
+    std::string bytes;
+    if (taken > 0) bytes.assign(reinterpret_cast<const char*>(data_) + position_, taken);
     Advance(count, taken);
     return bytes;
   }
@@ -45,11 +45,16 @@ class TrueTypeReader {
 
  private:
   uint32_t Read(size_t count) {
-    const std::string bytes = ReadBytes(count);
-    if (bytes.size() != count) return 0;
+    if (!Usable()) return 0;
+    const size_t taken = Available(count);
     uint32_t value = 0;
-    for (unsigned char byte : bytes) value = (value << 8) | byte;
-    return value;
+    for (size_t i = 0; i < taken; ++i) value = (value << 8) | data_[position_ + i];
+    Advance(count, taken);
+    return taken == count ? value : 0;
+  }
+  size_t Available(size_t wanted) const {
+    const uint64_t left = position_ < size_ ? size_ - position_ : 0;
+    return size_t(wanted < left ? wanted : left);
   }
   void Advance(size_t wanted, size_t taken) {
     position_ += taken;

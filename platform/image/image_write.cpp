@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/image/image.h"
+#include "platform/os/regular_file.h"
 #include "stb_image_write.h"
 
 namespace image {
@@ -24,11 +25,12 @@ uint32_t PixelAt(const uint32_t* pixels, int pitch_bytes, int x, int y) {
 }
 
 // Writes the whole file. A file this call created is removed again when writing fails; an
-// existing file (or device) is only overwritten, never removed.
+// existing file is only overwritten, never removed. Only regular files are written: a FIFO or
+// device under the name is refused at once instead of blocking or being fed.
 bool WriteFile(const char* path, const std::vector<uint8_t>& bytes) {
-  FILE* file = std::fopen(path, "wbx");
+  FILE* file = os::OpenRegularFile(path, os::FileMode::CreateNew);
   const bool created = file != nullptr;
-  if (!file) file = std::fopen(path, "wb");
+  if (!file) file = os::OpenRegularFile(path, os::FileMode::Write);
   if (!file) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const bool closed = std::fclose(file) == 0;
