@@ -9,16 +9,14 @@ namespace gfx_pixels {
 
 std::vector<uint32_t> ToArgb(gfx::Format format, const uint8_t* bits, size_t pitch, int width,
                              int height) {
-  const bool compressed = gfx::IsCompressed(format);
-  const int unit = compressed ? gfx::BlockBytes(format) : gfx::BytesPerPixel(format);
+  if (gfx::IsCompressed(format)) return gfx::DecodeDxtImage(format, bits, pitch, width, height);
+  const int unit = gfx::BytesPerPixel(format);
   if (unit == 0 || width <= 0 || height <= 0) return {};
   std::vector<uint32_t> out(size_t(width) * height);
   for (int y = 0; y < height; ++y) {
-    const uint8_t* row = bits + (compressed ? size_t(y / 4) : size_t(y)) * pitch;
+    const uint8_t* row = bits + size_t(y) * pitch;
     for (int x = 0; x < width; ++x)
-      out[size_t(y) * width + x] =
-          compressed ? gfx::DecodeDxtTexel(format, row + size_t(x / 4) * unit, x % 4, y % 4)
-                     : gfx::ReadArgb(format, row + size_t(x) * unit);
+      out[size_t(y) * width + x] = gfx::ReadArgb(format, row + size_t(x) * unit);
   }
   return out;
 }

@@ -358,7 +358,8 @@ TEST(SoftDxt, DecodesKnownBlocks) {
     EXPECT_EQ(DecodeDxtTexel(Format_DXT5, dxt5, i % 4, i / 4) >> 24, six_step[i]) << i;
 }
 
-TEST_F(SoftDevice, CompressedTextureIsSampledFromItsBlocks) {
+// Drawing decodes a compressed level once; a lock and unlock after a draw must still show.
+TEST_F(SoftDevice, CompressedTextureIsSampledFromItsBlocksAfterEveryChange) {
   // An 8x4 DXT1 texture: a solid red block and the four-colour block.
   std::shared_ptr<Texture> tex;
   ASSERT_EQ(device->CreateTexture(8, 4, 1, 0, Format_DXT1, Pool_Managed, &tex), Result::Ok);
@@ -376,6 +377,17 @@ TEST_F(SoftDevice, CompressedTextureIsSampledFromItsBlocks) {
   EXPECT_EQ(Pixel(5, 0), 0xFF0000FFu);
   EXPECT_EQ(Pixel(6, 1), 0xFFAA0055u);
   EXPECT_EQ(Pixel(7, 2), 0xFF5500AAu);
+
+  // Swap the two blocks through a surface of the level: the next draw shows the change.
+  std::shared_ptr<Surface> level;
+  ASSERT_EQ(tex->GetSurfaceLevel(0, &level), Result::Ok);
+  ASSERT_EQ(level->LockRect(&lr, nullptr, 0), Result::Ok);
+  std::memcpy(lr.bits, blocks + 8, 8);
+  std::memcpy(static_cast<uint8_t*>(lr.bits) + 8, blocks, 8);
+  level->UnlockRect();
+  DrawQuads(Quad(0, 0, 8, 4));
+  EXPECT_EQ(Pixel(1, 0), 0xFF0000FFu);
+  EXPECT_EQ(Pixel(6, 1), 0xFFFF0000u);
 }
 
 }  // namespace

@@ -144,4 +144,18 @@ uint32_t DecodeDxtTexel(Format f, const uint8_t* block, int x, int y) {
   }
 }
 
+std::vector<uint32_t> DecodeDxtImage(Format f, const uint8_t* blocks, size_t pitch, int width,
+                                     int height) {
+  const int block_bytes = BlockBytes(f);
+  if (block_bytes == 0 || width <= 0 || height <= 0) return {};
+  std::vector<uint32_t> out(size_t(width) * size_t(height));
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = blocks + size_t(y / 4) * pitch;
+    for (int x = 0; x < width; ++x)
+      out[size_t(y) * width + x] =
+          DecodeDxtTexel(f, row + size_t(x / 4) * block_bytes, x % 4, y % 4);
+  }
+  return out;
+}
+
 }  // namespace gfx

@@ -1,6 +1,5 @@
 #include "platform/gfx/gl/gl_formats.h"
 
-#include "platform/gfx/dxt.h"
 #include "platform/gfx/pixel_format.h"
 
 namespace gfx::gl {
@@ -31,18 +30,6 @@ GlFormat GlFormatOf(Format format, bool s3tc) {
       if (IsCompressed(format) && s3tc) return {CompressedFormat(format), 0, 0, false, true};
       return kArgb8;  // compressed formats decoded on upload
   }
-}
-
-std::vector<uint32_t> DecodeBlocks(Format format, const uint8_t* blocks, int pitch, int width,
-                                   int height) {
-  std::vector<uint32_t> out(size_t(width) * size_t(height));
-  const int block_bytes = BlockBytes(format);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const uint8_t* block = blocks + size_t(y / 4) * pitch + size_t(x / 4) * block_bytes;
-      out[size_t(y) * width + x] = DecodeDxtTexel(format, block, x % 4, y % 4);
-    }
-  return out;
 }
 
 }  // namespace gfx::gl

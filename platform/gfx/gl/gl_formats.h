@@ -22,8 +22,4 @@ struct GlFormat {
 // may be uploaded as they are; without it compressed formats are decoded to 8-bit ARGB.
 GlFormat GlFormatOf(Format format, bool s3tc);
 
-// A compressed level of width x height, stored as rows of blocks, decoded to 0xAARRGGBB.
-std::vector<uint32_t> DecodeBlocks(Format format, const uint8_t* blocks, int pitch, int width,
-                                   int height);
-
 }  // namespace gfx::gl

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gfx/dxt.h"
 #include "platform/gfx/gl/gl_formats.h"
 #include "platform/gfx/pixel_format.h"
 
@@ -92,8 +93,8 @@ void GlTexture::Upload(int level) {
     glCompressedTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, p.width, p.height,
                               GLenum(f.internal_format), GLsizei(p.bytes.size()), p.bytes.data());
   } else if (IsCompressed(format)) {
-    const std::vector<uint32_t> argb = DecodeBlocks(format, p.bytes.data(), p.pitch, p.width,
-                                                    p.height);
+    const std::vector<uint32_t> argb =
+        DecodeDxtImage(format, p.bytes.data(), size_t(p.pitch), p.width, p.height);
     glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, p.width, p.height, f.format, f.type, argb.data());
   } else {
     glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, p.width, p.height, f.format, f.type,

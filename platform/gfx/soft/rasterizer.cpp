@@ -185,7 +185,7 @@ void Rasterizer::TextureCoordinates(const ScreenVertex* v, const double* px, con
     level =
         int(std::clamp(std::floor(std::log2(rho) + 0.5), 0.0, double(texture.GetLevelCount() - 1)));
   ctx_.linear = (minify ? state_->min_filter : state_->mag_filter) == Filter_Linear;
-  const PixelBuffer& lv = texture.Level(level);
+  const PixelBuffer& lv = texture.SampledLevel(level);
   ctx_.tex.level = &lv;
   ctx_.tex.width_fixed = int64_t(lv.width) << 32;
   ctx_.tex.height_fixed = int64_t(lv.height) << 32;
@@ -340,7 +340,7 @@ void Rasterizer::Line(ScreenVertex a, ScreenVertex b) {
   SpanContext ctx;
   ctx.state = state_;
   ctx.gouraud = true;
-  const PixelBuffer* level = state_->texture ? &state_->texture->Level(0) : nullptr;
+  const PixelBuffer* level = state_->texture ? &state_->texture->SampledLevel(0) : nullptr;
   if (level) {
     ctx.tex.level = level;
     ctx.linear = state_->mag_filter == Filter_Linear;

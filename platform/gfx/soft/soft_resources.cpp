@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/gfx/dxt.h"
 #include "platform/gfx/pixel_format.h"
 
 namespace gfx::soft {
@@ -34,6 +35,7 @@ Result LockPixels(PixelBuffer& buffer, const Rect* rect, LockedRect* out) {
     offset = size_t(r.top) * buffer.pitch + size_t(r.left) * BytesPerPixel(buffer.format);
   }
   buffer.locked = true;
+  ++buffer.edits;
   out->pitch = buffer.pitch;
   out->bits = buffer.bytes.data() + offset;
   return Result::Ok;
@@ -42,6 +44,7 @@ Result LockPixels(PixelBuffer& buffer, const Rect* rect, LockedRect* out) {
 Result UnlockPixels(PixelBuffer& buffer) {
   if (!buffer.locked) return Result::InvalidCall;
   buffer.locked = false;
+  ++buffer.edits;
   return Result::Ok;
 }
 
@@ -78,6 +81,22 @@ Result SoftTexture::GetLevelDesc(int level, SurfaceDesc* out) const {
   const PixelBuffer& p = Level(level);
   *out = {p.format, usage_, pool_, p.width, p.height};
   return Result::Ok;
+}
+
+const PixelBuffer& SoftTexture::SampledLevel(int level) const {
+  const PixelBuffer& stored = Level(level);
+  if (!IsCompressed(stored.format)) return stored;
+  if (decoded_.empty()) decoded_.resize(levels_.size());
+  DecodedLevel& decoded = decoded_[size_t(level)];
+  if (!decoded.pixels || decoded.edits != stored.edits) {
+    const std::vector<uint32_t> argb =
+        DecodeDxtImage(stored.format, stored.bytes.data(), size_t(stored.pitch), stored.width,
+                       stored.height);
+    auto pixels = std::make_unique<PixelBuffer>(Format_A8R8G8B8, stored.width, stored.height);
+    std::memcpy(pixels->bytes.data(), argb.data(), argb.size() * sizeof argb[0]);
+    decoded = {std::move(pixels), stored.edits};
+  }
+  return *decoded.pixels;
 }
 
 Result SoftTexture::LockRect(int level, LockedRect* out, const Rect* rect, uint32_t) {

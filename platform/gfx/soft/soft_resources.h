@@ -22,6 +22,7 @@ struct PixelBuffer {
   int rows;   // storage rows
   std::vector<uint8_t> bytes;
   bool locked = false;
+  uint32_t edits = 0;  // locks and unlocks so far: the bytes may have changed at each
 };
 
 // Locks rect (null: all) of buffer; checks bounds, block alignment and double locks.
@@ -59,11 +60,20 @@ class SoftTexture final : public Texture, public std::enable_shared_from_this<So
 
   const PixelBuffer& Level(int level) const { return *levels_[size_t(level)]; }
   Format GetFormat() const { return levels_[0]->format; }
+  // The level as drawing samples it: the level itself, or for a compressed format its texels in
+  // 8-bit ARGB, decoded at the first draw after each change rather than per sampled texel.
+  const PixelBuffer& SampledLevel(int level) const;
 
  private:
   bool ValidLevel(int level) const { return level >= 0 && level < GetLevelCount(); }
 
+  struct DecodedLevel {
+    std::unique_ptr<PixelBuffer> pixels;
+    uint32_t edits = 0;  // the level's edit count when decoded
+  };
+
   std::vector<std::shared_ptr<PixelBuffer>> levels_;
+  mutable std::vector<DecodedLevel> decoded_;
   uint32_t usage_;
   Pool pool_;
 };

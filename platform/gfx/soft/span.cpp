@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gfx/dxt.h"
 #include "platform/gfx/pixel_format.h"
 #include "platform/gfx/soft/pixel_math.h"
 #include "platform/gfx/soft/sprite_span.h"
@@ -29,10 +28,9 @@ int Address(int64_t i, int n, uint32_t mode) {
   }
 }
 
+// Levels in compressed formats reach drawing already decoded (SoftTexture::SampledLevel).
 uint32_t FetchTexel(const TexelSource& tex, int x, int y) {
   const PixelBuffer& p = *tex.level;
-  if (IsCompressed(p.format))
-    return DecodeDxtTexel(p.format, p.Row(y / 4) + (x / 4) * BlockBytes(p.format), x & 3, y & 3);
   return ReadArgb(p.format, p.Row(y) + x * BytesPerPixel(p.format));
 }
 
