@@ -37,15 +37,15 @@ class GlEngine : public ::testing::Test {
     if (!dir_.empty()) std::filesystem::remove_all(dir_);
   }
 
-  bool Start(const char* renderer) {
+  bool Start(const char* renderer, int width = kW, int height = kH) {
     if (renderer) setenv("TVK_RENDERER", renderer, 1);
     e_ = static_cast<TVK_Impl*>(TVK_Create(TVK_VERSION));
     e_->UsePlatform(os::CreateSdlPlatform());
     e_->System_SetText(State_LogFile, (dir_ + "/engine.log").c_str());
     e_->System_SetBool(State_UseSound, false);
     e_->System_SetBool(State_Windowed, true);
-    e_->System_SetInt(State_ScreenWidth, kW);
-    e_->System_SetInt(State_ScreenHeight, kH);
+    e_->System_SetInt(State_ScreenWidth, width);
+    e_->System_SetInt(State_ScreenHeight, height);
     e_->System_SetCallback(State_DeviceRestoreFunc, CountRestore);
     return e_->System_Initiate();
   }
@@ -136,6 +136,30 @@ TEST_F(GlEngine, LostContextBringsBackManagedTexturesAndTargets) {
   EXPECT_EQ(e_->Texture_GetWidth(e_->Target_GetTexture(target), false), 16);
   EXPECT_EQ(e_->Texture_Lock(tex, true, 0, 0, 0, 0)[5], 0xFFFF0000u);
   e_->Texture_Unlock(tex);
+}
+
+// The virtual display of the GL run is 1024x768, so a window of that size has a full-screen
+// mode. Every switch resets the device; what the game made must stay, and the sanitizer build
+// checks that the resets leak nothing.
+TEST_F(GlEngine, HundredFullScreenSwitchesKeepTexturesAndTargets) {
+  ASSERT_TRUE(Start("gl", 1024, 768));
+  const TextureHandle tex = e_->Texture_Create(4, 4);
+  uint32_t* texels = e_->Texture_Lock(tex, false, 0, 0, 0, 0);
+  ASSERT_NE(texels, nullptr);
+  std::fill(texels, texels + 16, 0xFFFF0000u);
+  e_->Texture_Unlock(tex);
+  const TargetHandle target = e_->Target_Create(16, 16, false);
+  ASSERT_NE(target, 0u);
+
+  for (int i = 0; i < 100; ++i) {
+    e_->WindowProc({.type = os::MsgType::SysKeyDown, .key = Key_Enter});
+    ASSERT_EQ(e_->System_GetBool(State_Windowed), i % 2 == 1) << "switch " << i;
+  }
+  ASSERT_TRUE(Frame(tex, target, 0xFF0000FF));
+  EXPECT_EQ(Pixel(1, 1), 0xFF0000u);
+  EXPECT_EQ(Pixel(12, 12), 0x0000FFu);
+  const std::string log = Log();
+  EXPECT_EQ(log.find("Can't"), std::string::npos) << log;
 }
 
 }  // namespace
