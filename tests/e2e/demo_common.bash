@@ -50,7 +50,14 @@ move_mouse() {
   sleep 1
 }
 
-shot() { import -window "$wid" "$work/$1"; }
+# The window's picture, cut from the whole screen: capturing the window itself makes the
+# capture tool wait for a visibility event that may never come.
+shot() {
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  timeout 30 import -window root "$work/screen.png"
+  convert "$work/screen.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$work/$1"
+}
 
 # Holds a key long enough for a frame of the slowest (sanitizer) build to see it.
 hold_key() {
