@@ -1,6 +1,8 @@
 # Shared steps of the demo end-to-end tests, sourced by tests/e2e/demo_*.sh. The scripts run
 # under their own virtual display; each demo runs from the build folder with "dane" beside it.
 
+source "$(dirname "${BASH_SOURCE[0]}")/window_common.bash"
+
 # Re-runs the calling script under a 1024x768 virtual display unless it already has one.
 run_under_display() {
   if [ -z "${TVK_E2E_DISPLAY:-}" ]; then
@@ -28,13 +30,7 @@ start_demo() {
   local diff
   (cd "$bindir" && exec "./$1") &
   pid=$!
-  wid=""
-  for _ in $(seq 100); do
-    wid=$(xdotool search --name "^Tarvok$" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
-  [ -n "$wid" ] || { echo "FAIL: $1 opened no window"; exit 1; }
+  wait_for_window Tarvok
   for _ in $(seq 60); do
     shot probe.png
     diff=$(logo_difference probe.png)

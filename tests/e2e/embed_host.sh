@@ -9,6 +9,7 @@ trap 'rm -rf "$work"' EXIT
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
+  source "$3"
   "$1/embed_host" "$2/host.log" 20 & pid=$!
   for _ in $(seq 100); do
     grep -q "after resize" "$2/host.log" 2>/dev/null && break
@@ -23,10 +24,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   xdotool mousemove --window "$wid" 400 300 click 1
   xdotool type --delay 0 "x"
   xdotool key Escape
-  for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then echo "still running after Escape"; kill $pid; exit 1; fi
-  wait $pid
-' _ "$bindir" "$work"
+  expect_exit_after Escape
+' _ "$bindir" "$work" "$(dirname "$(realpath "$0")")/window_common.bash"
 
 log=$(cat "$work/host.log")
 fail() { echo "$1"; echo "$log"; exit 1; }

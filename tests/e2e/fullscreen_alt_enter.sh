@@ -9,14 +9,9 @@ trap 'rm -rf "$work"' EXIT
 
 xvfb-run -a -s "-screen 0 800x600x24" bash -c '
   set -u
+  source "$3"
   "$1/event_log" "$2/events.log" & pid=$!
-  wid=""
-  for _ in $(seq 100); do
-    wid=$(xdotool search --name "^Tarvok events$" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
-  [ -n "$wid" ] || { echo "no window"; kill $pid; exit 1; }
+  wait_for_window "Tarvok events"
   sleep 0.5
   xdotool windowfocus --sync "$wid"
   for step in full windowed; do
@@ -26,10 +21,8 @@ xvfb-run -a -s "-screen 0 800x600x24" bash -c '
     import -window root "$2/$step.png"
   done
   xdotool key F12
-  for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then echo "still running after F12"; kill $pid; exit 1; fi
-  wait $pid
-' _ "$bindir" "$work"
+  expect_exit_after F12
+' _ "$bindir" "$work" "$(dirname "$(realpath "$0")")/window_common.bash"
 
 log=$(cat "$work/events.log")
 fail() { echo "$1"; echo "$log"; exit 1; }

@@ -9,22 +9,15 @@ rm -f "$bindir/hello.log"
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
+  source "$3"
   "$1/hello" & pid=$!
-  wid=""
-  for _ in $(seq 100); do
-    wid=$(xdotool search --name "^Tarvok example$" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
-  [ -n "$wid" ] || { echo "no window"; kill $pid; exit 1; }
+  wait_for_window "Tarvok example"
   sleep 1
   import -window root "$2/shot.png"
   xdotool windowfocus --sync "$wid" 2>/dev/null || true
   xdotool keydown Escape; sleep 0.1; xdotool keyup Escape
-  for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then echo "still running after Escape"; kill $pid; exit 1; fi
-  wait $pid
-' _ "$bindir" "$work"
+  expect_exit_after Escape
+' _ "$bindir" "$work" "$(dirname "$(realpath "$0")")/window_common.bash"
 
 log=$(cat "$bindir/hello.log")
 for line in "Tarvok Started.." "Application: Tarvok example" "Init done." "The End."; do

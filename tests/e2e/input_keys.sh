@@ -9,19 +9,14 @@ trap 'rm -rf "$work"' EXIT
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   set -u
+  source "$3"
   # Caps Lock goes on before the program starts; a client stays connected meanwhile, since
   # the server resets the keyboard when its last client leaves.
   xprop -root -spy >/dev/null & spy=$!
   sleep 0.3
   xdotool key Caps_Lock
   "$1/event_log" "$2/events.log" & pid=$!
-  wid=""
-  for _ in $(seq 100); do
-    wid=$(xdotool search --name "^Tarvok events$" 2>/dev/null | head -n 1 || true)
-    [ -n "$wid" ] && break
-    sleep 0.1
-  done
-  [ -n "$wid" ] || { echo "no window"; kill $pid; exit 1; }
+  wait_for_window "Tarvok events"
   sleep 0.5
   xdotool windowfocus --sync "$wid"
   xdotool mousemove --window "$wid" 100 100 click 1
@@ -33,11 +28,9 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   xdotool click 6 click 7 click 4
   sleep 0.5
   xdotool key Caps_Lock F12
-  for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-  if kill -0 $pid 2>/dev/null; then echo "still running after F12"; kill $pid; exit 1; fi
-  wait $pid
+  expect_exit_after F12
   kill $spy
-' _ "$bindir" "$work"
+' _ "$bindir" "$work" "$(dirname "$(realpath "$0")")/window_common.bash"
 
 log=$(cat "$work/events.log")
 fail() { echo "$1"; echo "$log"; exit 1; }
