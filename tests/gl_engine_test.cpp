@@ -76,6 +76,16 @@ class GlEngine : public ::testing::Test {
     e_->Gfx_DrawQuad(&q);
   }
 
+  // A 4x4 managed texture of opaque red; 0 when it cannot be made.
+  TextureHandle RedTexture() {
+    const TextureHandle tex = e_->Texture_Create(4, 4);
+    uint32_t* texels = e_->Texture_Lock(tex, false, 0, 0, 0, 0);
+    if (!texels) return 0;
+    std::fill(texels, texels + 16, 0xFFFF0000u);
+    e_->Texture_Unlock(tex);
+    return tex;
+  }
+
   // The target filled with colour, then the screen: the texture at (0, 0), the target at (8, 8).
   bool Frame(TextureHandle tex, TargetHandle target, uint32_t colour) {
     if (!e_->Gfx_BeginScene(target)) return false;
@@ -110,11 +120,8 @@ TEST_F(GlEngine, ChoiceBySpeedIsLoggedAndForcedChoicesAreKept) {
 TEST_F(GlEngine, LostContextBringsBackManagedTexturesAndTargets) {
   ASSERT_TRUE(Start("gl"));
   ASSERT_NE(Log().find("Renderer: OpenGL"), std::string::npos);
-  const TextureHandle tex = e_->Texture_Create(4, 4);
-  uint32_t* texels = e_->Texture_Lock(tex, false, 0, 0, 0, 0);
-  ASSERT_NE(texels, nullptr);
-  std::fill(texels, texels + 16, 0xFFFF0000u);
-  e_->Texture_Unlock(tex);
+  const TextureHandle tex = RedTexture();
+  ASSERT_NE(tex, 0u);
   const TargetHandle target = e_->Target_Create(16, 16, true);
   ASSERT_NE(target, 0u);
 
@@ -143,11 +150,8 @@ TEST_F(GlEngine, LostContextBringsBackManagedTexturesAndTargets) {
 // checks that the resets leak nothing.
 TEST_F(GlEngine, HundredFullScreenSwitchesKeepTexturesAndTargets) {
   ASSERT_TRUE(Start("gl", 1024, 768));
-  const TextureHandle tex = e_->Texture_Create(4, 4);
-  uint32_t* texels = e_->Texture_Lock(tex, false, 0, 0, 0, 0);
-  ASSERT_NE(texels, nullptr);
-  std::fill(texels, texels + 16, 0xFFFF0000u);
-  e_->Texture_Unlock(tex);
+  const TextureHandle tex = RedTexture();
+  ASSERT_NE(tex, 0u);
   const TargetHandle target = e_->Target_Create(16, 16, false);
   ASSERT_NE(target, 0u);
 
