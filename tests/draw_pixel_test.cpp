@@ -3,39 +3,25 @@
 #include <cmath>
 #include <vector>
 
-#include "draw_test_support.h"
+#include "support/screen_test.h"
 #include "engine/tvk_impl.h"
 #include "kit/draw/particle_emitter.h"
 
 namespace {
 
-constexpr int kWidth = 160, kHeight = 100;
 constexpr uint32_t kRed = 0xFF0000;
 
-class EmitterPixelTest : public DrawTest {
+class EmitterPixelTest : public ScreenTest {
  protected:
   void SetUp() override {
-    DrawTest::SetUp();
-    fake->modes.push_back({kWidth, kHeight, 32, 60});
-    engine->System_SetInt(State_ScreenWidth, kWidth);
-    engine->System_SetInt(State_ScreenHeight, kHeight);
-    StartGraphics();
+    ScreenTest::SetUp();
     engine->Random_SetSeed(12345);
     sprite.SetHotSpot(1.5f, 1.5f);
     sprite.SetColor(0xFFFF0000, -1);
   }
 
   void DrawFrame(ParticleEmitter& emitter) {
-    ASSERT_TRUE(engine->Gfx_BeginScene(0));
-    engine->Gfx_Clear(0xFF000000);
-    emitter.Draw();
-    engine->Gfx_EndScene();
-    ASSERT_EQ(fake->present_w, kWidth);
-    ASSERT_EQ(fake->present_h, kHeight);
-  }
-
-  uint32_t Pixel(int x, int y) const {
-    return fake->presented[size_t(y) * kWidth + size_t(x)] & 0xFFFFFF;
+    ScreenTest::DrawFrame([&] { emitter.Draw(); });
   }
 
   // True when some pixel of the box (inclusive) carries the colour.
