@@ -70,11 +70,8 @@ class GlGraphics final : public Graphics {
 
   Result CreateDevice(void* focus_window, const PresentParams& params,
                       std::unique_ptr<Device>* out) override {
-    if (!out) return Result::InvalidCall;
-    out->reset();
-    if (!focus_window && !params.device_window) return Result::InvalidCall;
-    PresentParams checked = params;
-    const Result r = soft::ValidatePresentParams(platform_, &checked);
+    PresentParams checked;
+    const Result r = CheckDeviceRequest(platform_, focus_window, params, out, &checked);
     if (r != Result::Ok) return r;
     if (!shared_->Use()) return Result::DeviceLost;
     auto device = std::make_unique<gl::GlDevice>(platform_, shared_, checked);

@@ -155,6 +155,7 @@ class GlVertexBuffer final : public VertexBuffer {
   }
   Result Unlock() override { return buffer_.Unlock(); }
   GlBuffer& Buffer() { return buffer_; }
+  bool Locked() const { return buffer_.Locked(); }
 
  private:
   GlBuffer buffer_;
@@ -171,6 +172,7 @@ class GlIndexBuffer final : public IndexBuffer {
   }
   Result Unlock() override { return buffer_.Unlock(); }
   GlBuffer& Buffer() { return buffer_; }
+  bool Locked() const { return buffer_.Locked(); }
   int IndexSize() const { return format_ == Format_Index32 ? 4 : 2; }
   // Index number i; the caller keeps i inside the buffer.
   uint32_t Index(int i) const;

@@ -26,7 +26,7 @@ class SoftGraphics final : public Graphics {
     if (!out) return Result::InvalidCall;
     const os::DisplayMode m = platform_.DesktopMode();
     if (m.width <= 0 || m.height <= 0) return Result::NotAvailable;
-    *out = {m.width, m.height, m.refresh, soft::DisplayFormat(m.bpp)};
+    *out = {m.width, m.height, m.refresh, DisplayFormat(m.bpp)};
     return Result::Ok;
   }
 
@@ -41,11 +41,8 @@ class SoftGraphics final : public Graphics {
 
   Result CreateDevice(void* focus_window, const PresentParams& params,
                       std::unique_ptr<Device>* out) override {
-    if (!out) return Result::InvalidCall;
-    out->reset();
-    if (!focus_window && !params.device_window) return Result::InvalidCall;
-    PresentParams checked = params;
-    const Result r = soft::ValidatePresentParams(platform_, &checked);
+    PresentParams checked;
+    const Result r = CheckDeviceRequest(platform_, focus_window, params, out, &checked);
     if (r != Result::Ok) return r;
     *out = std::make_unique<soft::CpuDevice>(platform_, options_, checked);
     return Result::Ok;
@@ -55,7 +52,7 @@ class SoftGraphics final : public Graphics {
   std::vector<DisplayMode> ModesOf(Format format) {
     std::vector<DisplayMode> modes;
     for (const os::DisplayMode& m : platform_.DisplayModes())
-      if (soft::DisplayFormat(m.bpp) == format)
+      if (DisplayFormat(m.bpp) == format)
         modes.push_back({m.width, m.height, m.refresh, format});
     return modes;
   }

@@ -102,6 +102,7 @@ class SoftVertexBuffer final : public VertexBuffer {
   }
   Result Unlock() override { return bytes_.Unlock(); }
   const ByteBuffer& Bytes() const { return bytes_; }
+  bool Locked() const { return bytes_.Locked(); }
 
  private:
   ByteBuffer bytes_;
@@ -117,6 +118,7 @@ class SoftIndexBuffer final : public IndexBuffer {
   }
   Result Unlock() override { return bytes_.Unlock(); }
   const ByteBuffer& Bytes() const { return bytes_; }
+  bool Locked() const { return bytes_.Locked(); }
   int IndexSize() const { return format_ == Format_Index32 ? 4 : 2; }
   // Index number i; the caller keeps i inside the buffer.
   uint32_t Index(int i) const;
