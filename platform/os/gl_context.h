@@ -7,8 +7,9 @@ namespace os {
 class GlContext {
  public:
   virtual ~GlContext() = default;
-  // Makes the context current again, after another one was; cheap when it already is.
-  virtual void MakeCurrent() = 0;
+  // Makes the context current again, after another one was; cheap when it already is. False
+  // when it cannot be, as after its window was destroyed: then no GL call may follow.
+  virtual bool MakeCurrent() = 0;
   // Shows the default framebuffer in the window.
   virtual void SwapBuffers() = 0;
   // 1 waits for the vertical retrace at each swap, 0 does not.

@@ -5,37 +5,52 @@
 namespace os {
 namespace {
 
+// The window is held by its id: the platform may destroy its main window (a close request
+// does) while the context lives on, and then the context draws nowhere instead of reaching
+// for a freed window.
 class SdlGlContext final : public GlContext {
  public:
   SdlGlContext(SDL_Window* window, SDL_GLContext context, bool owns_window)
-      : window_(window), context_(context), owns_window_(owns_window) {}
+      : window_id_(SDL_GetWindowID(window)), context_(context), owns_window_(owns_window) {}
 
   ~SdlGlContext() override {
-    SDL_GL_MakeCurrent(window_, nullptr);
+    SDL_Window* window = Window();
+    SDL_GL_MakeCurrent(window, nullptr);
     SDL_GL_DeleteContext(context_);
-    if (owns_window_) SDL_DestroyWindow(window_);
+    if (owns_window_ && window) SDL_DestroyWindow(window);
   }
 
-  void MakeCurrent() override { SDL_GL_MakeCurrent(window_, context_); }
+  bool MakeCurrent() override {
+    SDL_Window* window = Window();
+    return window && SDL_GL_MakeCurrent(window, context_) == 0;
+  }
 
-  void SwapBuffers() override { SDL_GL_SwapWindow(window_); }
+  void SwapBuffers() override {
+    if (SDL_Window* window = Window()) SDL_GL_SwapWindow(window);
+  }
 
   void SetSwapInterval(int interval) override { SDL_GL_SetSwapInterval(interval); }
 
   void DrawableSize(int* width, int* height) override {
-    SDL_GL_GetDrawableSize(window_, width, height);
+    *width = *height = 0;
+    if (SDL_Window* window = Window()) SDL_GL_GetDrawableSize(window, width, height);
   }
 
   bool Recreate() override {
-    SDL_GL_MakeCurrent(window_, nullptr);
+    SDL_Window* window = Window();
+    if (!window) return false;
+    SDL_GL_MakeCurrent(window, nullptr);
     SDL_GL_DeleteContext(context_);
     RequestGlAttributes();
-    context_ = SDL_GL_CreateContext(window_);
-    return context_ && SDL_GL_MakeCurrent(window_, context_) == 0;
+    context_ = SDL_GL_CreateContext(window);
+    return context_ && SDL_GL_MakeCurrent(window, context_) == 0;
   }
 
  private:
-  SDL_Window* window_;
+  // The window, or null once it is gone.
+  SDL_Window* Window() const { return SDL_GetWindowFromID(window_id_); }
+
+  Uint32 window_id_;
   SDL_GLContext context_;
   bool owns_window_;
 };

@@ -46,14 +46,14 @@ class SdlPlatform final : public Platform {
 
   bool CreateMainWindow(const WindowDesc& desc) override {
     if (window_ || !StartVideo()) return false;
-    Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (gl_window_) flags |= SDL_WINDOW_OPENGL;
     desc_ = desc;
-    if (desc.mode == WindowMode::FullScreen) flags |= SDL_WINDOW_FULLSCREEN;
-    if (desc.mode == WindowMode::Child) flags |= SDL_WINDOW_BORDERLESS;
-    int w = desc.rect.right - desc.rect.left, h = desc.rect.bottom - desc.rect.top;
-    window_ = SDL_CreateWindow(desc.title.c_str(), desc.rect.left, desc.rect.top, w, h, flags);
+    // The window can show GL frames from the start, so choosing the GL device later keeps it;
+    // where GL is missing it is made without.
+    RequestGlAttributes();
+    window_ = OpenWindow(desc, SDL_WINDOW_OPENGL);
+    if (!window_) window_ = OpenWindow(desc, 0);
     if (!window_) return false;
+    const int w = desc.rect.right - desc.rect.left, h = desc.rect.bottom - desc.rect.top;
     if (desc.mode == WindowMode::FullScreen) SetFullScreenMode(w, h);
     if (desc.mode == WindowMode::Child && !EmbedIn(desc.parent)) {
       DestroyMainWindow();
@@ -64,6 +64,15 @@ class SdlPlatform final : public Platform {
     SDL_StartTextInput();
     SyncLockKeys();
     return true;
+  }
+
+  // A hidden window for desc with extra SDL flags; null when SDL cannot make it.
+  static SDL_Window* OpenWindow(const WindowDesc& desc, Uint32 extra_flags) {
+    Uint32 flags = SDL_WINDOW_HIDDEN | extra_flags;
+    if (desc.mode == WindowMode::FullScreen) flags |= SDL_WINDOW_FULLSCREEN;
+    if (desc.mode == WindowMode::Child) flags |= SDL_WINDOW_BORDERLESS;
+    const int w = desc.rect.right - desc.rect.left, h = desc.rect.bottom - desc.rect.top;
+    return SDL_CreateWindow(desc.title.c_str(), desc.rect.left, desc.rect.top, w, h, flags);
   }
 
   void DestroyMainWindow() override {
@@ -149,14 +158,8 @@ class SdlPlatform final : public Platform {
     if (!StartVideo()) return nullptr;
     if (!on_window) return CreateHiddenSdlGlContext();
     if (!window_) return nullptr;
-    if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL)) {
-      // SDL cannot add GL to a window, so the window is made anew with it.
-      gl_window_ = true;
-      const WindowDesc desc = desc_;
-      DestroyMainWindow();
-      RequestGlAttributes();
-      if (!CreateMainWindow(desc)) return nullptr;
-    }
+    // A window made without GL (none was there) cannot get it later.
+    if (!(SDL_GetWindowFlags(window_) & SDL_WINDOW_OPENGL)) return nullptr;
     return CreateSdlGlContext(window_, false);
   }
 
@@ -509,7 +512,6 @@ class SdlPlatform final : public Platform {
 
   SDL_Window* window_ = nullptr;
   WindowDesc desc_;          // what the window was made from
-  bool gl_window_ = false;   // windows are made for GL drawing
   bool video_ = false;
   bool cursor_shown_ = true;
   std::deque<Message> pending_;

@@ -19,12 +19,9 @@ namespace gfx::gl {
 // The context every object of one device lives in. A GL name is valid only while the
 // generation it was made in is current; a new context starts a new generation.
 struct GlShared {
-  // Makes the context current; false (and no GL call may follow) while there is none.
-  bool Use() const {
-    if (!alive) return false;
-    context->MakeCurrent();
-    return true;
-  }
+  // Makes the context current; false (and no GL call may follow) while there is none or its
+  // window is gone. Objects not deleted then go with the context.
+  bool Use() const { return alive && context->MakeCurrent(); }
 
   std::unique_ptr<os::GlContext> context;
   bool alive = true;  // false after the context could not be made anew
