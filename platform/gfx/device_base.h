@@ -1,7 +1,7 @@
 // What the software and the OpenGL device share: the states, transforms, viewport and
 // statistics, the scene and cooperative-level bookkeeping, the bound resources with their
-// checks, default-pool tracking, and the argument checks of resource creation and drawing.
-// Each device adds making its resources, clearing, drawing, presenting and resetting.
+// checks, default-pool tracking, and the Create calls with their argument checks. Each device
+// adds how one of its resources is made, clearing, drawing, presenting and resetting.
 #pragma once
 
 #include <cstdint>
@@ -48,10 +48,12 @@ Result Construct(std::shared_ptr<T>* out, Make make) {
   return Result::Ok;
 }
 
-// R names the device's resource classes: Texture, ColorSurface, DepthSurface, VertexBuffer and
-// IndexBuffer. Colour surfaces answer IsRenderTarget(), buffers Locked(), index buffers
-// IndexSize() and Index(i). Interface is the device interface the device offers.
-template <typename R, typename Interface = ControlledDevice>
+// A device over its own resource classes: textures TextureT, colour and depth surfaces ColorT
+// and DepthT, vertex and index buffers VertexT and IndexT. Colour surfaces answer
+// IsRenderTarget(), buffers Locked(), index buffers IndexSize() and Index(i). Interface is the
+// device interface the device offers.
+template <typename TextureT, typename ColorT, typename DepthT, typename VertexT, typename IndexT,
+          typename Interface = ControlledDevice>
 class DeviceBase : public Interface {
  public:
   Result TestCooperativeLevel() override { return cooperative_; }
@@ -113,14 +115,14 @@ class DeviceBase : public Interface {
   }
 
   Result SetTexture(int stage, std::shared_ptr<Texture> texture) override {
-    auto own = std::dynamic_pointer_cast<typename R::Texture>(texture);
+    auto own = std::dynamic_pointer_cast<TextureT>(texture);
     if (stage != 0 || (texture && !own)) return Result::InvalidCall;
     texture_ = std::move(own);
     ++stats_.texture_sets;
     return Result::Ok;
   }
   Result SetRenderTarget(int index, std::shared_ptr<Surface> surface) override {
-    auto color = std::dynamic_pointer_cast<typename R::ColorSurface>(surface);
+    auto color = std::dynamic_pointer_cast<ColorT>(surface);
     if (index != 0 || !color || !color->IsRenderTarget()) return Result::InvalidCall;
     render_target_ = std::move(color);
     const SurfaceDesc d = render_target_->GetDesc();
@@ -134,7 +136,7 @@ class DeviceBase : public Interface {
     return Result::Ok;
   }
   Result SetDepthStencilSurface(std::shared_ptr<Surface> surface) override {
-    auto depth = std::dynamic_pointer_cast<typename R::DepthSurface>(surface);
+    auto depth = std::dynamic_pointer_cast<DepthT>(surface);
     if (surface && !(depth && depth->GetDesc().format == Format_D16)) return Result::InvalidCall;
     depth_surface_ = std::move(depth);
     ++stats_.depth_surface_sets;
@@ -153,7 +155,7 @@ class DeviceBase : public Interface {
 
   Result SetStreamSource(int stream, std::shared_ptr<VertexBuffer> buffer, int offset,
                          int stride) override {
-    auto own = std::dynamic_pointer_cast<typename R::VertexBuffer>(buffer);
+    auto own = std::dynamic_pointer_cast<VertexT>(buffer);
     if (stream != 0 || (buffer && !own) || offset < 0 || (own && offset >= own->GetLength()) ||
         (own && stride != kVertexStride))
       return Result::InvalidCall;
@@ -162,7 +164,7 @@ class DeviceBase : public Interface {
     return Result::Ok;
   }
   Result SetIndices(std::shared_ptr<IndexBuffer> buffer) override {
-    auto own = std::dynamic_pointer_cast<typename R::IndexBuffer>(buffer);
+    auto own = std::dynamic_pointer_cast<IndexT>(buffer);
     if (buffer && !own) return Result::InvalidCall;
     indices_ = std::move(own);
     return Result::Ok;
@@ -171,6 +173,30 @@ class DeviceBase : public Interface {
     if (fvf != Fvf_Vertex) return Result::InvalidCall;
     fvf_ = fvf;
     return Result::Ok;
+  }
+
+  Result CreateTexture(int width, int height, int levels, uint32_t usage, Format format, Pool pool,
+                       std::shared_ptr<Texture>* out) override {
+    const Caps caps = this->GetDeviceCaps();
+    const Result check = CheckTextureRequest(width, height, &levels, usage, format, pool,
+                                             caps.max_texture_width, caps.pow2_textures_only);
+    return Create(check, pool, out,
+                  [&] { return MakeTexture(width, height, levels, usage, format, pool); });
+  }
+  Result CreateDepthStencilSurface(int width, int height, Format format,
+                                   std::shared_ptr<Surface>* out) override {
+    return Create(CheckDepthRequest(width, height, format), Pool_Default, out,
+                  [&] { return MakeDepthSurface(width, height); });
+  }
+  Result CreateVertexBuffer(int length, uint32_t, uint32_t, Pool pool,
+                            std::shared_ptr<VertexBuffer>* out) override {
+    return Create(CheckBufferRequest(length, pool), pool, out,
+                  [&] { return MakeVertexBuffer(length); });
+  }
+  Result CreateIndexBuffer(int length, uint32_t, Format format, Pool pool,
+                           std::shared_ptr<IndexBuffer>* out) override {
+    return Create(CheckIndexBufferRequest(length, format, pool), pool, out,
+                  [&] { return MakeIndexBuffer(length, format); });
   }
 
   Result DrawPrimitive(PrimitiveType type, int start_vertex, int primitive_count) override {
@@ -212,18 +238,26 @@ class DeviceBase : public Interface {
                                int vertex_count, int start_index, int primitive_count,
                                int index_count) = 0;
 
+  // Make a resource whose request has passed its checks; they may throw std::bad_alloc. The
+  // depth surface is 16-bit.
+  virtual std::shared_ptr<TextureT> MakeTexture(int width, int height, int levels,
+                                                           uint32_t usage, Format format,
+                                                           Pool pool) = 0;
+  virtual std::shared_ptr<DepthT> MakeDepthSurface(int width, int height) = 0;
+  virtual std::shared_ptr<VertexT> MakeVertexBuffer(int length) = 0;
+  virtual std::shared_ptr<IndexT> MakeIndexBuffer(int length, Format format) = 0;
+
   // Every binding, state, transform and the viewport as after creation or a reset, with the
-  // new back buffer and automatic depth buffer.
-  void StartOver(std::shared_ptr<typename R::ColorSurface> back_buffer,
-                 std::shared_ptr<typename R::DepthSurface> auto_depth) {
+  // new back buffer and, when auto_depth, an automatic depth buffer of its size.
+  void StartOver(std::shared_ptr<ColorT> back_buffer, bool auto_depth) {
+    const SurfaceDesc d = back_buffer->GetDesc();
+    auto_depth_ = auto_depth ? MakeDepthSurface(d.width, d.height) : nullptr;
     back_buffer_ = std::move(back_buffer);
-    auto_depth_ = std::move(auto_depth);
     UnbindAll();
     render_target_ = back_buffer_;
     depth_surface_ = auto_depth_;
     states_.SetDefaults(auto_depth_ != nullptr);
     for (Matrix& m : transforms_) m = Identity();
-    const SurfaceDesc d = back_buffer_->GetDesc();
     viewport_ = {0, 0, d.width, d.height, 0.0f, 1.0f};
     in_scene_ = false;
     cooperative_ = Result::Ok;
@@ -255,6 +289,35 @@ class DeviceBase : public Interface {
     cooperative_ = Result::DeviceNotReset;
   }
 
+  // Checks Clear's arguments.
+  Result CheckClear(uint32_t flags, float z) const {
+    const uint32_t known = Clear_Target | Clear_ZBuffer;
+    if (flags == 0 || (flags & ~known) || ((flags & Clear_ZBuffer) && !depth_surface_) ||
+        !(z >= 0.0f && z <= 1.0f))
+      return Result::InvalidCall;
+    return Result::Ok;
+  }
+
+  // The world, view and projection transforms in one.
+  Matrix CombinedTransform() const {
+    return Multiply(Multiply(transforms_[0], transforms_[1]), transforms_[2]);
+  }
+
+  Result cooperative_ = Result::Ok;
+  bool in_scene_ = false;
+
+  std::shared_ptr<ColorT> back_buffer_, render_target_;
+  std::shared_ptr<DepthT> auto_depth_, depth_surface_;
+  std::shared_ptr<TextureT> texture_;
+  std::shared_ptr<VertexT> stream_;
+  int stream_offset_ = 0;
+  std::shared_ptr<IndexT> indices_;
+
+  soft::StateBlock states_;
+  Viewport viewport_;
+  Stats stats_;
+
+ private:
   // The end of every Create call: with the request's check passed, makes the resource with
   // make(), tracks it when it lives in the default pool and hands it out in *out, which is
   // cleared first and stays empty on any failure.
@@ -276,35 +339,6 @@ class DeviceBase : public Interface {
     default_pool_.push_back(resource);
   }
 
-  // Checks Clear's arguments.
-  Result CheckClear(uint32_t flags, float z) const {
-    const uint32_t known = Clear_Target | Clear_ZBuffer;
-    if (flags == 0 || (flags & ~known) || ((flags & Clear_ZBuffer) && !depth_surface_) ||
-        !(z >= 0.0f && z <= 1.0f))
-      return Result::InvalidCall;
-    return Result::Ok;
-  }
-
-  // The world, view and projection transforms in one.
-  Matrix CombinedTransform() const {
-    return Multiply(Multiply(transforms_[0], transforms_[1]), transforms_[2]);
-  }
-
-  Result cooperative_ = Result::Ok;
-  bool in_scene_ = false;
-
-  std::shared_ptr<typename R::ColorSurface> back_buffer_, render_target_;
-  std::shared_ptr<typename R::DepthSurface> auto_depth_, depth_surface_;
-  std::shared_ptr<typename R::Texture> texture_;
-  std::shared_ptr<typename R::VertexBuffer> stream_;
-  int stream_offset_ = 0;
-  std::shared_ptr<typename R::IndexBuffer> indices_;
-
-  soft::StateBlock states_;
-  Viewport viewport_;
-  Stats stats_;
-
- private:
   // Checks what every draw needs: a scene, a known primitive type, a positive count and an
   // unlocked vertex stream in the engine's format. Fills the vertices per primitive.
   Result CheckDraw(PrimitiveType type, int primitive_count, int* vertices_per_primitive) const {

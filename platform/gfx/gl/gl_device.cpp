@@ -26,11 +26,7 @@ void GlDevice::InitializeFromParams(const PresentParams& params) {
   back_texture_ = std::make_shared<GlTexture>(shared_, params.back_buffer_width,
                                               params.back_buffer_height, 1, Usage_RenderTarget,
                                               params.back_buffer_format, Pool_Default);
-  StartOver(std::make_shared<GlColorSurface>(back_texture_, 0),
-            params.enable_auto_depth_stencil
-                ? std::make_shared<GlDepthSurface>(shared_, params.back_buffer_width,
-                                                   params.back_buffer_height)
-                : nullptr);
+  StartOver(std::make_shared<GlColorSurface>(back_texture_, 0), params.enable_auto_depth_stencil);
   if (shared_->Use())
     shared_->context->SetSwapInterval(params.presentation_interval == Interval_Immediate ? 0 : 1);
 }
@@ -103,33 +99,6 @@ Result GlDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t) {
   glClear(((flags & Clear_Target) ? GL_COLOR_BUFFER_BIT : 0) |
           ((flags & Clear_ZBuffer) ? GL_DEPTH_BUFFER_BIT : 0));
   return Result::Ok;
-}
-
-Result GlDevice::CreateTexture(int width, int height, int levels, uint32_t usage, Format format,
-                               Pool pool, std::shared_ptr<Texture>* out) {
-  const Result check = CheckTextureRequest(width, height, &levels, usage, format, pool,
-                                           GetDeviceCaps().max_texture_width, false);
-  return Create(check, pool, out, [&] {
-    return std::make_shared<GlTexture>(shared_, width, height, levels, usage, format, pool);
-  });
-}
-
-Result GlDevice::CreateDepthStencilSurface(int width, int height, Format format,
-                                           std::shared_ptr<Surface>* out) {
-  return Create(CheckDepthRequest(width, height, format), Pool_Default, out,
-                [&] { return std::make_shared<GlDepthSurface>(shared_, width, height); });
-}
-
-Result GlDevice::CreateVertexBuffer(int length, uint32_t, uint32_t, Pool pool,
-                                    std::shared_ptr<VertexBuffer>* out) {
-  return Create(CheckBufferRequest(length, pool), pool, out,
-                [&] { return std::make_shared<GlVertexBuffer>(shared_, length); });
-}
-
-Result GlDevice::CreateIndexBuffer(int length, uint32_t, Format format, Pool pool,
-                                   std::shared_ptr<IndexBuffer>* out) {
-  return Create(CheckIndexBufferRequest(length, format, pool), pool, out,
-                [&] { return std::make_shared<GlIndexBuffer>(shared_, length, format); });
 }
 
 // ---- drawing ----

@@ -18,16 +18,8 @@ namespace gfx::gl {
 // 10,000 32x32 sprites) than with whole 1000-quad batches (361 ms), so a batch is one draw.
 constexpr int kMaxTrianglesPerDraw = 2000;
 
-// The GL device's resource classes, for the shared device code.
-struct GlResources {
-  using Texture = GlTexture;
-  using ColorSurface = GlColorSurface;
-  using DepthSurface = GlDepthSurface;
-  using VertexBuffer = GlVertexBuffer;
-  using IndexBuffer = GlIndexBuffer;
-};
-
-class GlDevice final : public DeviceBase<GlResources> {
+class GlDevice final
+    : public DeviceBase<GlTexture, GlColorSurface, GlDepthSurface, GlVertexBuffer, GlIndexBuffer> {
  public:
   // params must have passed ValidatePresentParams; shared's context is current.
   GlDevice(os::Platform& platform, std::shared_ptr<GlShared> shared, const PresentParams& params);
@@ -41,15 +33,6 @@ class GlDevice final : public DeviceBase<GlResources> {
   Result Present() override;
   Result Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) override;
 
-  Result CreateTexture(int width, int height, int levels, uint32_t usage, Format format, Pool pool,
-                       std::shared_ptr<Texture>* out) override;
-  Result CreateDepthStencilSurface(int width, int height, Format format,
-                                   std::shared_ptr<Surface>* out) override;
-  Result CreateVertexBuffer(int length, uint32_t usage, uint32_t fvf, Pool pool,
-                            std::shared_ptr<VertexBuffer>* out) override;
-  Result CreateIndexBuffer(int length, uint32_t usage, Format format, Pool pool,
-                           std::shared_ptr<IndexBuffer>* out) override;
-
   // Losing the device here also loses the context: the next successful Reset makes a new one.
   void LoseDevice() override;
   std::vector<uint32_t> ReadBackBuffer(int* width, int* height) override;
@@ -61,6 +44,20 @@ class GlDevice final : public DeviceBase<GlResources> {
   void DrawIndexedList(PrimitiveType type, int base_vertex, int min_index, int vertex_count,
                        int start_index, int primitive_count, int index_count) override;
   bool RenewContext();
+
+  std::shared_ptr<GlTexture> MakeTexture(int width, int height, int levels, uint32_t usage,
+                                         Format format, Pool pool) override {
+    return std::make_shared<GlTexture>(shared_, width, height, levels, usage, format, pool);
+  }
+  std::shared_ptr<GlDepthSurface> MakeDepthSurface(int width, int height) override {
+    return std::make_shared<GlDepthSurface>(shared_, width, height);
+  }
+  std::shared_ptr<GlVertexBuffer> MakeVertexBuffer(int length) override {
+    return std::make_shared<GlVertexBuffer>(shared_, length);
+  }
+  std::shared_ptr<GlIndexBuffer> MakeIndexBuffer(int length, Format format) override {
+    return std::make_shared<GlIndexBuffer>(shared_, length, format);
+  }
 
   // Sets GL up for a draw of type reading vertex_count vertices of the stream from first;
   // false when nothing can be drawn.

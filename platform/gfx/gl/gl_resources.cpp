@@ -1,11 +1,9 @@
 #include "platform/gfx/gl/gl_resources.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/gfx/dxt.h"
 #include "platform/gfx/gl/gl_formats.h"
-#include "platform/gfx/pixel_format.h"
 
 namespace gfx::gl {
 
@@ -115,15 +113,7 @@ void GlTexture::ReadBack(int level) {
 
 std::vector<uint32_t> GlTexture::ReadPixels(int* width, int* height) {
   if (IsRenderTarget() && !dirty_[0]) ReadBack(0);
-  const soft::PixelBuffer& p = memory_.Level(0);
-  std::vector<uint32_t> pixels(size_t(p.width) * size_t(p.height));
-  const int bpp = BytesPerPixel(p.format);
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width; ++x)
-      pixels[size_t(y) * p.width + x] = ReadArgb(p.format, p.Row(y) + x * bpp);
-  if (width) *width = p.width;
-  if (height) *height = p.height;
-  return pixels;
+  return soft::ArgbPixels(memory_.Level(0), width, height);
 }
 
 SurfaceDesc GlColorSurface::GetDesc() const {
@@ -213,14 +203,6 @@ void GlBuffer::Prepare(int offset, int size) {
   // What is left is kept whole when the upload was in its middle.
   if (begin == dirty_begin_) dirty_begin_ = end;
   else if (end == dirty_end_) dirty_end_ = begin;
-}
-
-uint32_t GlIndexBuffer::Index(int i) const {
-  const uint8_t* p = buffer_.Data() + size_t(i) * IndexSize();
-  if (IndexSize() == 2) return uint32_t(p[0] | p[1] << 8);
-  uint32_t v;
-  std::memcpy(&v, p, 4);
-  return v;
 }
 
 }  // namespace gfx::gl

@@ -172,7 +172,7 @@ class GlIndexBuffer final : public IndexBuffer {
   bool Locked() const { return buffer_.Locked(); }
   int IndexSize() const { return format_ == Format_Index32 ? 4 : 2; }
   // Index number i; the caller keeps i inside the buffer.
-  uint32_t Index(int i) const;
+  uint32_t Index(int i) const { return soft::ReadIndex(buffer_.Data(), IndexSize(), i); }
 
  private:
   GlBuffer buffer_;

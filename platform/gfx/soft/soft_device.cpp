@@ -29,15 +29,11 @@ CpuDevice::CpuDevice(os::Platform& platform, const SoftOptions& options,
 
 void CpuDevice::InitializeFromParams(const PresentParams& params) {
   params_ = params;
-  const auto buffer = [&](Format f) {
-    return std::make_shared<PixelBuffer>(f, params.back_buffer_width, params.back_buffer_height);
-  };
-  StartOver(std::make_shared<SoftSurface>(buffer(params.back_buffer_format), Usage_RenderTarget,
-                                          Pool_Default),
-            params.enable_auto_depth_stencil
-                ? std::make_shared<SoftSurface>(buffer(Format_D16), Usage_DepthStencil,
-                                                Pool_Default)
-                : nullptr);
+  StartOver(std::make_shared<SoftSurface>(
+                std::make_shared<PixelBuffer>(params.back_buffer_format, params.back_buffer_width,
+                                              params.back_buffer_height),
+                Usage_RenderTarget, Pool_Default),
+            params.enable_auto_depth_stencil);
 }
 
 Caps CpuDevice::GetDeviceCaps() const {
@@ -65,15 +61,7 @@ Result CpuDevice::Present() {
 }
 
 std::vector<uint32_t> CpuDevice::ReadBackBuffer(int* width, int* height) {
-  const PixelBuffer& bb = back_buffer_->Pixels();
-  std::vector<uint32_t> pixels(size_t(bb.width) * bb.height);
-  const int bpp = BytesPerPixel(bb.format);
-  for (int y = 0; y < bb.height; ++y)
-    for (int x = 0; x < bb.width; ++x)
-      pixels[size_t(y) * bb.width + x] = ReadArgb(bb.format, bb.Row(y) + x * bpp);
-  if (width) *width = bb.width;
-  if (height) *height = bb.height;
-  return pixels;
+  return ArgbPixels(back_buffer_->Pixels(), width, height);
 }
 
 Result CpuDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t) {
@@ -95,35 +83,6 @@ Result CpuDevice::Clear(uint32_t flags, uint32_t color, float z, uint32_t) {
              pixel);
   }
   return Result::Ok;
-}
-
-Result CpuDevice::CreateTexture(int width, int height, int levels, uint32_t usage, Format format,
-                                Pool pool, std::shared_ptr<Texture>* out) {
-  const Result check = CheckTextureRequest(width, height, &levels, usage, format, pool,
-                                           kMaxSurfaceSize, options_.require_pow2);
-  return Create(check, pool, out, [&] {
-    return std::make_shared<SoftTexture>(width, height, levels, usage, format, pool);
-  });
-}
-
-Result CpuDevice::CreateDepthStencilSurface(int width, int height, Format format,
-                                            std::shared_ptr<Surface>* out) {
-  return Create(CheckDepthRequest(width, height, format), Pool_Default, out, [&] {
-    return std::make_shared<SoftSurface>(std::make_shared<PixelBuffer>(format, width, height),
-                                         Usage_DepthStencil, Pool_Default);
-  });
-}
-
-Result CpuDevice::CreateVertexBuffer(int length, uint32_t, uint32_t, Pool pool,
-                                     std::shared_ptr<VertexBuffer>* out) {
-  return Create(CheckBufferRequest(length, pool), pool, out,
-                [&] { return std::make_shared<SoftVertexBuffer>(length); });
-}
-
-Result CpuDevice::CreateIndexBuffer(int length, uint32_t, Format format, Pool pool,
-                                    std::shared_ptr<IndexBuffer>* out) {
-  return Create(CheckIndexBufferRequest(length, format, pool), pool, out,
-                [&] { return std::make_shared<SoftIndexBuffer>(length, format); });
 }
 
 // ---- drawing ----

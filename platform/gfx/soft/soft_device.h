@@ -13,16 +13,8 @@
 
 namespace gfx::soft {
 
-// The software device's resource classes, for the shared device code.
-struct SoftResources {
-  using Texture = SoftTexture;
-  using ColorSurface = SoftSurface;
-  using DepthSurface = SoftSurface;
-  using VertexBuffer = SoftVertexBuffer;
-  using IndexBuffer = SoftIndexBuffer;
-};
-
-class CpuDevice final : public DeviceBase<SoftResources, SoftDevice> {
+class CpuDevice final : public DeviceBase<SoftTexture, SoftSurface, SoftSurface, SoftVertexBuffer,
+                                          SoftIndexBuffer, SoftDevice> {
  public:
   // params must have passed ValidatePresentParams.
   CpuDevice(os::Platform& platform, const SoftOptions& options, const PresentParams& params);
@@ -31,15 +23,6 @@ class CpuDevice final : public DeviceBase<SoftResources, SoftDevice> {
   Result Reset(const PresentParams& params) override;
   Result Present() override;
   Result Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) override;
-
-  Result CreateTexture(int width, int height, int levels, uint32_t usage, Format format, Pool pool,
-                       std::shared_ptr<Texture>* out) override;
-  Result CreateDepthStencilSurface(int width, int height, Format format,
-                                   std::shared_ptr<Surface>* out) override;
-  Result CreateVertexBuffer(int length, uint32_t usage, uint32_t fvf, Pool pool,
-                            std::shared_ptr<VertexBuffer>* out) override;
-  Result CreateIndexBuffer(int length, uint32_t usage, Format format, Pool pool,
-                           std::shared_ptr<IndexBuffer>* out) override;
 
   void LoseDevice() override { cooperative_ = Result::DeviceLost; }
   std::vector<uint32_t> ReadBackBuffer(int* width, int* height) override;
@@ -51,6 +34,21 @@ class CpuDevice final : public DeviceBase<SoftResources, SoftDevice> {
   void DrawList(PrimitiveType type, int first, int vertex_count, int primitive_count) override;
   void DrawIndexedList(PrimitiveType type, int base_vertex, int min_index, int vertex_count,
                        int start_index, int primitive_count, int index_count) override;
+
+  std::shared_ptr<SoftTexture> MakeTexture(int width, int height, int levels, uint32_t usage,
+                                           Format format, Pool pool) override {
+    return std::make_shared<SoftTexture>(width, height, levels, usage, format, pool);
+  }
+  std::shared_ptr<SoftSurface> MakeDepthSurface(int width, int height) override {
+    return std::make_shared<SoftSurface>(std::make_shared<PixelBuffer>(Format_D16, width, height),
+                                         Usage_DepthStencil, Pool_Default);
+  }
+  std::shared_ptr<SoftVertexBuffer> MakeVertexBuffer(int length) override {
+    return std::make_shared<SoftVertexBuffer>(length);
+  }
+  std::shared_ptr<SoftIndexBuffer> MakeIndexBuffer(int length, Format format) override {
+    return std::make_shared<SoftIndexBuffer>(length, format);
+  }
 
   // Prepares the pixel pipeline and geometry for a draw; false when nothing can be drawn.
   bool BeginRasterDraw();

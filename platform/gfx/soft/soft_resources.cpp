@@ -16,6 +16,17 @@ PixelBuffer::PixelBuffer(Format format, int width, int height)
       rows(RowCount(format, height)),
       bytes(size_t(pitch) * size_t(rows)) {}
 
+std::vector<uint32_t> ArgbPixels(const PixelBuffer& buffer, int* width, int* height) {
+  std::vector<uint32_t> pixels(size_t(buffer.width) * size_t(buffer.height));
+  const int bpp = BytesPerPixel(buffer.format);
+  for (int y = 0; y < buffer.height; ++y)
+    for (int x = 0; x < buffer.width; ++x)
+      pixels[size_t(y) * buffer.width + x] = ReadArgb(buffer.format, buffer.Row(y) + x * bpp);
+  if (width) *width = buffer.width;
+  if (height) *height = buffer.height;
+  return pixels;
+}
+
 Result LockPixels(PixelBuffer& buffer, const Rect* rect, LockedRect* out) {
   if (!out || buffer.locked || buffer.format == Format_D16) return Result::InvalidCall;
   Rect r{0, 0, buffer.width, buffer.height};
@@ -129,9 +140,9 @@ Result ByteBuffer::Unlock() {
   return Result::Ok;
 }
 
-uint32_t SoftIndexBuffer::Index(int i) const {
-  const uint8_t* p = bytes_.Data() + size_t(i) * IndexSize();
-  if (IndexSize() == 2) return uint32_t(p[0] | p[1] << 8);
+uint32_t ReadIndex(const uint8_t* indices, int index_size, int i) {
+  const uint8_t* p = indices + size_t(i) * size_t(index_size);
+  if (index_size == 2) return uint32_t(p[0] | p[1] << 8);
   uint32_t v;
   std::memcpy(&v, p, 4);
   return v;

@@ -1,5 +1,6 @@
 // Resources of the software device: pixel storage shared by surfaces and texture levels,
-// textures, and vertex and index buffers, all held in ordinary memory.
+// textures, and vertex and index buffers, all held in ordinary memory. The GL device keeps its
+// memory copies in the same storage and reads pixels and indices through the same helpers.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,10 @@ struct PixelBuffer {
   bool locked = false;
   uint32_t edits = 0;  // locks and unlocks so far: the bytes may have changed at each
 };
+
+// An uncompressed buffer's pixels as 0xAARRGGBB, row after row; its size goes to *width and
+// *height where they are given.
+std::vector<uint32_t> ArgbPixels(const PixelBuffer& buffer, int* width, int* height);
 
 // Locks rect (null: all) of buffer; checks bounds, block alignment and double locks.
 Result LockPixels(PixelBuffer& buffer, const Rect* rect, LockedRect* out);
@@ -108,6 +113,9 @@ class SoftVertexBuffer final : public VertexBuffer {
   ByteBuffer bytes_;
 };
 
+// Index number i of the index_size-byte (2 or 4) indices stored from indices.
+uint32_t ReadIndex(const uint8_t* indices, int index_size, int i);
+
 class SoftIndexBuffer final : public IndexBuffer {
  public:
   SoftIndexBuffer(int length, Format format) : bytes_(length), format_(format) {}
@@ -121,7 +129,7 @@ class SoftIndexBuffer final : public IndexBuffer {
   bool Locked() const { return bytes_.Locked(); }
   int IndexSize() const { return format_ == Format_Index32 ? 4 : 2; }
   // Index number i; the caller keeps i inside the buffer.
-  uint32_t Index(int i) const;
+  uint32_t Index(int i) const { return ReadIndex(bytes_.Data(), IndexSize(), i); }
 
  private:
   ByteBuffer bytes_;
