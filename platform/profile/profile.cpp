@@ -128,10 +128,20 @@ std::optional<std::string> FollowLinks(std::string path) {
   return std::nullopt;
 }
 
-// The permissions a new file gets: read and write for all, less the process's file mask.
+// The permissions a new file gets: read and write for all, less the process's file mask. The
+// mask is read from the kernel's status of this process rather than by setting it and back,
+// which would briefly change it for every other thread; 022 where it cannot be read.
 mode_t NewFileMode() {
-  const mode_t mask = umask(0);
-  umask(mask);
+  mode_t mask = 022;
+  if (os::FilePtr status{os::OpenRegularFile("/proc/self/status", os::FileMode::Read)}) {
+    char line[256];
+    unsigned value = 0;
+    while (std::fgets(line, sizeof line, status.get()))
+      if (std::sscanf(line, "Umask: %o", &value) == 1) {
+        mask = mode_t(value & 0777);
+        break;
+      }
+  }
   return 0666 & ~mask;
 }
 
